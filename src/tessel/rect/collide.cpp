@@ -1,0 +1,245 @@
+// Collision: whether a point lies inside a rect (closed on all four sides, `<=`) and
+// whether another rectangle overlaps it (open on all four sides, `<`). Comparisons run in
+// a fixed order and stop at the first false one; nothing after it is read.
+#include <Python.h>
+
+#include "frames.hpp"
+#include "operations.hpp"
+#include "vectors.hpp"
+
+namespace tessel::rect {
+namespace {
+
+constexpr const char *kPointMessage = "Point must be a Vector2, tuple, or list of length 2";
+constexpr const char *kRectMessage =
+    "rect for collision must be a Rect, Vector4, tuple, or list of length 4";
+
+constexpr Str kAxes[2] = {Str::x, Str::y};
+
+// The truth-value convention of the method table: 1 or 0; 0 with an exception on failure.
+int answer(int result, Frame f) {
+    if (result < 0) {
+        add_frame(f);
+        return 0;
+    }
+    return result;
+}
+
+// Item i of a tuple or list given to a typed form: never read past the end, also when a
+// comparison has shrunk the list meanwhile. Anything else (None among them) goes through
+// the generic item access, which reports it as not subscriptable.
+Ref typed_item(PyObject *seq, Py_ssize_t i) {
+    if (PyTuple_Check(seq)) {
+        if (i >= PyTuple_GET_SIZE(seq)) {
+            PyErr_SetString(PyExc_IndexError, "tuple index out of range");
+            return Ref();
+        }
+        return Ref::borrow(PyTuple_GET_ITEM(seq, i));
+    }
+    if (PyList_Check(seq)) {
+        return Ref::steal(PyList_GetItemRef(seq, i));
+    }
+    Ref key = Ref::steal(PyLong_FromSsize_t(i));
+    return Ref::steal(key ? PyObject_GetItem(seq, key.get()) : nullptr);
+}
+
+// Containment, for a point whose coordinate on an axis is fetched by `coord(axis)` right
+// after position.<axis> is read and used for both comparisons on that axis.
+template <class Coord> int contains(RectObject *r, Coord coord) {
+    for (int a = 0; a < 2; ++a) {
+        Num low = component_num(r, Field::position, kAxes[a]);
+        if (!low.ok()) {
+            return -1;
+        }
+        Num p = coord(a);
+        if (!p.ok()) {
+            return -1;
+        }
+        int c = compare(low, p, Py_LE);
+        if (c <= 0) {
+            return c;
+        }
+        Num high = edge(r, kAxes[a]);
+        if (!high.ok()) {
+            return -1;
+        }
+        c = compare(p, high, Py_LE);
+        if (c <= 0) {
+            return c;
+        }
+    }
+    return 1;
+}
+
+// Overlap with another rectangle whose far edge on an axis (left + width) is fetched by
+// `far(axis)` after position.<axis> is read, and whose near edge by `near(axis)` before
+// this rect's own edge is read.
+template <class Far, class Near> int overlaps(RectObject *r, Far far, Near near) {
+    for (int a = 0; a < 2; ++a) {
+        Num low = component_num(r, Field::position, kAxes[a]);
+        if (!low.ok()) {
+            return -1;
+        }
+        Num other_far = far(a);
+        if (!other_far.ok()) {
+            return -1;
+        }
+        int c = compare(low, other_far, Py_LT);
+        if (c <= 0) {
+            return c;
+        }
+        Num other_near = near(a);
+        if (!other_near.ok()) {
+            return -1;
+        }
+        Num high = edge(r, kAxes[a]);
+        if (!high.ok()) {
+            return -1;
+        }
+        c = compare(other_near, high, Py_LT);
+        if (c <= 0) {
+            return c;
+        }
+    }
+    return 1;
+}
+
+// The general forms' argument, read as doubles before the rect is looked at.
+bool point_doubles(PyObject *point, double xy[2]) {
+    if (is_vector2(point)) {
+        return attr_double(point, Str::x, &xy[0]) && attr_double(point, Str::y, &xy[1]);
+    }
+    if (is_tuple_or_list(point)) {
+        Py_ssize_t n = PyObject_Size(point);
+        if (n < 0) {
+            return false;
+        }
+        if (n == 2) {
+            return item_double(point, 0, &xy[0]) && item_double(point, 1, &xy[1]);
+        }
+    }
+    PyErr_SetString(PyExc_ValueError, kPointMessage);
+    return false;
+}
+
+// (left, top, width, height) of any accepted rectangle.
+bool rect_doubles(PyObject *other, double v[4]) {
+    if (is_rect(other)) {
+        Ref position = field(as_rect(other), Field::position);
+        Ref size = field(as_rect(other), Field::size);
+        return attr_double(position.get(), Str::x, &v[0]) &&
+               attr_double(position.get(), Str::y, &v[1]) &&
+               attr_double(size.get(), Str::x, &v[2]) && attr_double(size.get(), Str::y, &v[3]);
+    }
+    if (is_vector4(other)) {
+        return attr_double(other, Str::x, &v[0]) && attr_double(other, Str::y, &v[1]) &&
+               attr_double(other, Str::z, &v[2]) && attr_double(other, Str::w, &v[3]);
+    }
+    if (is_tuple_or_list(other)) {
+        Py_ssize_t n = PyObject_Size(other);
+        if (n < 0) {
+            return false;
+        }
+        if (n == 4) {
+            for (Py_ssize_t i = 0; i < 4; ++i) {
+                if (!item_double(other, i, &v[i])) {
+                    return false;
+                }
+            }
+            return true;
+        }
+    }
+    PyErr_SetString(PyExc_ValueError, kRectMessage);
+    return false;
+}
+
+// Sum of two values read one after the other, for the typed forms' far edges.
+template <class Read> Num read_sum(Read read, int first, int second) {
+    Num a = read(first);
+    if (!a.ok()) {
+        return a;
+    }
+    Num b = read(second);
+    return b.ok() ? add(a, b) : std::move(b);
+}
+
+// A typed form's other rect: its fields read directly, never from something else.
+Ref other_field(PyObject *other, Field f) {
+    if (!is_rect(other)) {
+        PyErr_Format(PyExc_AttributeError, "'%.50s' object has no attribute '%s'",
+                     Py_TYPE(other)->tp_name, text(f == Field::position ? Str::position : Str::size));
+        return Ref();
+    }
+    return field(as_rect(other), f);
+}
+
+Num other_component(PyObject *other, Field f, int axis) {
+    Ref v = other_field(other, f);
+    return Num::of(v ? get_attr(v.get(), kAxes[axis]) : Ref());
+}
+
+}  // namespace
+
+int collide_point(RectObject *self, PyObject *point, int) {
+    double xy[2];
+    if (!point_doubles(point, xy)) {
+        return answer(-1, Frame::collide_point);
+    }
+    // One value per axis serves both of its comparisons (boxed once, if at all).
+    return answer(contains(self, [&](int a) { return Num::of(xy[a]); }), Frame::collide_point);
+}
+
+int collide_point_vector2(RectObject *self, Vector2Object *point, int) {
+    PyObject *p = reinterpret_cast<PyObject *>(point);
+    return answer(contains(self, [&](int a) { return Num::of(get_attr(p, kAxes[a])); }),
+                  Frame::collide_point_vector2);
+}
+
+int collide_point_tuple(RectObject *self, PyObject *point, int) {
+    return answer(contains(self, [&](int a) { return Num::of(typed_item(point, a)); }),
+                  Frame::collide_point_tuple);
+}
+
+int collide_point_list(RectObject *self, PyObject *point, int) {
+    return answer(contains(self, [&](int a) { return Num::of(typed_item(point, a)); }),
+                  Frame::collide_point_list);
+}
+
+int collide_rect(RectObject *self, PyObject *other, int) {
+    double v[4];
+    if (!rect_doubles(other, v)) {
+        return answer(-1, Frame::collide_rect);
+    }
+    auto far = [&](int a) { return Num::of(v[a] + v[a + 2]); };
+    auto near = [&](int a) { return Num::of(v[a]); };
+    return answer(overlaps(self, far, near), Frame::collide_rect);
+}
+
+int collide_rect_vector4(RectObject *self, Vector4Object *other, int) {
+    PyObject *o = reinterpret_cast<PyObject *>(other);
+    constexpr Str kNames[4] = {Str::x, Str::y, Str::z, Str::w};
+    auto read = [&](int i) { return Num::of(get_attr(o, kNames[i])); };
+    auto far = [&](int a) { return read_sum(read, a, a + 2); };
+    return answer(overlaps(self, far, read), Frame::collide_rect_vector4);
+}
+
+int collide_rect_rect(RectObject *self, RectObject *other, int) {
+    PyObject *o = reinterpret_cast<PyObject *>(other);
+    auto read = [&](int i) { return other_component(o, i < 2 ? Field::position : Field::size, i % 2); };
+    auto far = [&](int a) { return read_sum(read, a, a + 2); };
+    return answer(overlaps(self, far, read), Frame::collide_rect_rect);
+}
+
+int collide_rect_tuple(RectObject *self, PyObject *other, int) {
+    auto read = [&](int i) { return Num::of(typed_item(other, i)); };
+    auto far = [&](int a) { return read_sum(read, a, a + 2); };
+    return answer(overlaps(self, far, read), Frame::collide_rect_tuple);
+}
+
+int collide_rect_list(RectObject *self, PyObject *other, int) {
+    auto read = [&](int i) { return Num::of(typed_item(other, i)); };
+    auto far = [&](int a) { return read_sum(read, a, a + 2); };
+    return answer(overlaps(self, far, read), Frame::collide_rect_list);
+}
+
+}  // namespace tessel::rect

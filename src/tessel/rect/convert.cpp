@@ -1,0 +1,186 @@
+// Conversions (a Vector4, a tuple), equality by value, and the text form.
+#include <Python.h>
+
+#include "frames.hpp"
+#include "operations.hpp"
+#include "vectors.hpp"
+
+namespace tessel::rect {
+namespace {
+
+// The four values in their fixed order: left, top, width, height.
+struct Component {
+    Field field;
+    Str field_name;
+    Str axis;
+};
+constexpr Component kComponents[4] = {
+    {Field::position, Str::position, Str::x},
+    {Field::position, Str::position, Str::y},
+    {Field::size, Str::size, Str::x},
+    {Field::size, Str::size, Str::y},
+};
+
+// The text of a field inside the text form: what format(value, "") gives.
+Ref field_text(PyObject *value) {
+    if (PyUnicode_CheckExact(value)) {
+        return Ref::borrow(value);
+    }
+    if (PyLong_CheckExact(value) || PyFloat_CheckExact(value)) {
+        return Ref::steal(PyObject_Repr(value));
+    }
+    return Ref::steal(PyObject_Format(value, str(Str::empty)));
+}
+
+// Joins the pieces into one string made in a single allocation.
+PyObject *join(PyObject *const *pieces, int count) {
+    Py_ssize_t length = 0;
+    Py_UCS4 maxchar = 0;
+    for (int i = 0; i < count; ++i) {
+        Py_ssize_t n = PyUnicode_GET_LENGTH(pieces[i]);
+        if (n > PY_SSIZE_T_MAX - length) {
+            PyErr_SetString(PyExc_OverflowError, "join() result is too long for a Python string");
+            return nullptr;
+        }
+        length += n;
+        Py_UCS4 m = PyUnicode_MAX_CHAR_VALUE(pieces[i]);
+        maxchar = m > maxchar ? m : maxchar;
+    }
+    Ref result = Ref::steal(PyUnicode_New(length, maxchar));
+    if (!result) {
+        return nullptr;
+    }
+    Py_ssize_t at = 0;
+    for (int i = 0; i < count; ++i) {
+        Py_ssize_t n = PyUnicode_GET_LENGTH(pieces[i]);
+        if (PyUnicode_CopyCharacters(result.get(), at, pieces[i], 0, n) < 0) {
+            return nullptr;
+        }
+        at += n;
+    }
+    return result.release();
+}
+
+PyObject *repr(RectObject *r) {
+    Ref position = field(r, Field::position);
+    Ref position_text = field_text(position.get());
+    if (!position_text) {
+        return nullptr;
+    }
+    Ref size = field(r, Field::size);
+    Ref size_text = field_text(size.get());
+    if (!size_text) {
+        return nullptr;
+    }
+    PyObject *pieces[5] = {str(Str::repr_open), position_text.get(), str(Str::repr_middle),
+                           size_text.get(), str(Str::repr_close)};
+    return join(pieces, 5);
+}
+
+// The result object of `left == right`; two exact floats give the bool the float type
+// itself would return.
+Ref equal(PyObject *left, PyObject *right) {
+    if (PyFloat_CheckExact(left) && PyFloat_CheckExact(right)) {
+        return Ref::steal(PyBool_FromLong(PyFloat_AS_DOUBLE(left) == PyFloat_AS_DOUBLE(right)));
+    }
+    return Ref::steal(PyObject_RichCompare(left, right, Py_EQ));
+}
+
+// The short-circuit "and" of the four component comparisons, other's values read through
+// its position and size properties.
+PyObject *eq(RectObject *self, PyObject *other) {
+    if (!is_rect(other)) {
+        Py_RETURN_FALSE;
+    }
+    Ref result;
+    for (const Component &c : kComponents) {
+        Ref left = component(self, c.field, c.axis);
+        if (!left) {
+            return nullptr;
+        }
+        Ref vector = get_attr(other, c.field_name);
+        Ref right = vector ? get_attr(vector.get(), c.axis) : Ref();
+        if (!right) {
+            return nullptr;
+        }
+        result = equal(left.get(), right.get());
+        if (!result) {
+            return nullptr;
+        }
+        int t = truth(result.get());
+        if (t < 0) {
+            return nullptr;
+        }
+        if (t == 0) {
+            break;
+        }
+    }
+    return result.release();
+}
+
+}  // namespace
+
+PyObject *get_vector4(RectObject *self, int) {
+    double v[4];
+    for (int i = 0; i < 4; ++i) {
+        Ref value = component(self, kComponents[i].field, kComponents[i].axis);
+        if (!value || !to_double(value.get(), &v[i])) {
+            add_frame(Frame::get_vector4);
+            return nullptr;
+        }
+    }
+    Ref result = new_vector4(v[0], v[1], v[2], v[3]);
+    if (!result) {
+        add_frame(Frame::get_vector4);
+    }
+    return result.release();
+}
+
+PyObject *get_tuple(RectObject *self, int) {
+    Ref values[4];
+    for (int i = 0; i < 4; ++i) {
+        values[i] = component(self, kComponents[i].field, kComponents[i].axis);
+        if (!values[i]) {
+            add_frame(Frame::get_tuple);
+            return nullptr;
+        }
+    }
+    PyObject *result = PyTuple_New(4);
+    if (result == nullptr) {
+        add_frame(Frame::get_tuple);
+        return nullptr;
+    }
+    for (int i = 0; i < 4; ++i) {
+        PyTuple_SET_ITEM(result, i, values[i].release());
+    }
+    return result;
+}
+
+PyObject *rect_repr(PyObject *self) {
+    PyObject *text = repr(as_rect(self));
+    if (text == nullptr) {
+        add_frame(Frame::repr);
+    }
+    return text;
+}
+
+PyObject *rect_richcompare(PyObject *self, PyObject *other, int op) {
+    if (op != Py_EQ && op != Py_NE) {
+        Py_RETURN_NOTIMPLEMENTED;
+    }
+    Ref result = Ref::steal(eq(as_rect(self), other));
+    int t = 0;
+    if (result && op == Py_NE) {
+        t = truth(result.get());
+    }
+    if (!result || t < 0) {
+        add_frame(Frame::eq);
+        return nullptr;
+    }
+    if (op == Py_EQ) {
+        return result.release();
+    }
+    return PyBool_FromLong(!t);
+}
+
+}  // namespace tessel::rect

@@ -1,0 +1,263 @@
+// The fifteen geometry properties and the size accessors. Nothing is cached: each read is
+// computed afresh from the two vectors, and each write goes into them.
+#include <Python.h>
+
+#include "frames.hpp"
+#include "operations.hpp"
+#include "vectors.hpp"
+
+namespace tessel::rect {
+namespace {
+
+// What a property works on, handed to its getter and setter as the closure.
+struct Prop {
+    Field field;  // the vector of an alias property; position for the others
+    Str axis;     // x or y
+    Frame get;
+    Frame set;
+};
+
+const Prop *prop(void *closure) { return static_cast<const Prop *>(closure); }
+
+PyObject *fail(Frame f) {
+    add_frame(f);
+    return nullptr;
+}
+
+int fail_set(Frame f) {
+    add_frame(f);
+    return -1;
+}
+
+// Deleting a computed property is refused, without a frame.
+int refuse_delete() {
+    PyErr_SetString(PyExc_NotImplementedError, "__del__");
+    return -1;
+}
+
+Num half() { return Num::of(Ref::borrow(g_state.half)); }
+
+// position.<axis> + size.<axis> * 0.5.
+Num centre(RectObject *r, Str axis) {
+    Num p = component_num(r, Field::position, axis);
+    if (!p.ok()) {
+        return p;
+    }
+    Num s = component_num(r, Field::size, axis);
+    if (!s.ok()) {
+        return s;
+    }
+    Num h = half();
+    Num product = multiply(s, h);
+    return product.ok() ? add(p, product) : std::move(product);
+}
+
+// Moves the rect on one axis so that `value` (an edge or centre line) lands where asked:
+// position.<axis> = value - size.<axis> * scale, where scale is 1 (no product) or 0.5.
+int move_to(RectObject *r, Str axis, Num value, bool centred) {
+    Num s = component_num(r, Field::size, axis);
+    if (!s.ok()) {
+        return -1;
+    }
+    if (centred) {
+        Num h = half();
+        s = multiply(s, h);
+        if (!s.ok()) {
+            return -1;
+        }
+    }
+    Num target = subtract(value, s);
+    Ref result = target.take();
+    return result ? set_component(r, Field::position, axis, result.get()) : -1;
+}
+
+// Alias properties: one component of one vector.
+PyObject *alias_get(PyObject *self, void *closure) {
+    const Prop &p = *prop(closure);
+    Ref value = component(as_rect(self), p.field, p.axis);
+    return value ? value.release() : fail(p.get);
+}
+
+int alias_set(PyObject *self, PyObject *value, void *closure) {
+    const Prop &p = *prop(closure);
+    if (value == nullptr) {
+        return refuse_delete();
+    }
+    return set_component(as_rect(self), p.field, p.axis, value) < 0 ? fail_set(p.set) : 0;
+}
+
+// right and bottom.
+PyObject *edge_get(PyObject *self, void *closure) {
+    const Prop &p = *prop(closure);
+    Ref value = edge(as_rect(self), p.axis).take();
+    return value ? value.release() : fail(p.get);
+}
+
+int edge_set(PyObject *self, PyObject *value, void *closure) {
+    const Prop &p = *prop(closure);
+    if (value == nullptr) {
+        return refuse_delete();
+    }
+    return move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), false) < 0
+               ? fail_set(p.set)
+               : 0;
+}
+
+// centerx and centery.
+PyObject *centre_get(PyObject *self, void *closure) {
+    const Prop &p = *prop(closure);
+    Ref value = centre(as_rect(self), p.axis).take();
+    return value ? value.release() : fail(p.get);
+}
+
+int centre_set(PyObject *self, PyObject *value, void *closure) {
+    const Prop &p = *prop(closure);
+    if (value == nullptr) {
+        return refuse_delete();
+    }
+    return move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), true) < 0
+               ? fail_set(p.set)
+               : 0;
+}
+
+// center: both axes, as doubles.
+bool centre_double(RectObject *r, Str axis, double *out) {
+    Num c = centre(r, axis);
+    if (!c.ok()) {
+        return false;
+    }
+    if (c.is_float()) {
+        *out = c.value();
+        return true;
+    }
+    return to_double(c.object(), out);
+}
+
+PyObject *center_get(PyObject *self, void *closure) {
+    const Prop &p = *prop(closure);
+    double x, y;
+    if (!centre_double(as_rect(self), Str::x, &x) || !centre_double(as_rect(self), Str::y, &y)) {
+        return fail(p.get);
+    }
+    Ref v = new_vector2(x, y);
+    return v ? v.release() : fail(p.get);
+}
+
+// Item i of a point given to center: a list or tuple by position (an orderly IndexError
+// when it is too short), a mapping with an int key, else the sequence item slot, else the
+// generic item access (which reports an object that cannot be subscripted).
+Ref point_item(PyObject *value, Py_ssize_t i) {
+    if (PyList_CheckExact(value)) {
+        return Ref::steal(PyList_GetItemRef(value, i));
+    }
+    if (PyTuple_CheckExact(value)) {
+        if (i >= PyTuple_GET_SIZE(value)) {
+            PyErr_SetString(PyExc_IndexError, "tuple index out of range");
+            return Ref();
+        }
+        return Ref::borrow(PyTuple_GET_ITEM(value, i));
+    }
+    PyTypeObject *type = Py_TYPE(value);
+    if (type->tp_as_mapping != nullptr && type->tp_as_mapping->mp_subscript != nullptr) {
+        Ref key = Ref::steal(PyLong_FromSsize_t(i));
+        return Ref::steal(key ? type->tp_as_mapping->mp_subscript(value, key.get()) : nullptr);
+    }
+    if (type->tp_as_sequence != nullptr && type->tp_as_sequence->sq_item != nullptr) {
+        return Ref::steal(type->tp_as_sequence->sq_item(value, i));
+    }
+    Ref key = Ref::steal(PyLong_FromSsize_t(i));
+    return Ref::steal(key ? PyObject_GetItem(value, key.get()) : nullptr);
+}
+
+bool point_double(PyObject *value, Py_ssize_t i, double *out) {
+    Ref item = point_item(value, i);
+    return item && to_double(item.get(), out);
+}
+
+int center_set(PyObject *self, PyObject *value, void *closure) {
+    const Prop &p = *prop(closure);
+    if (value == nullptr) {
+        return refuse_delete();
+    }
+    double x, y;
+    bool read = is_vector2(value)
+                    ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
+                    : point_double(value, 0, &x) && point_double(value, 1, &y);
+    if (!read || move_to(as_rect(self), Str::x, Num::of(x), true) < 0 ||
+        move_to(as_rect(self), Str::y, Num::of(y), true) < 0) {
+        return fail_set(p.set);
+    }
+    return 0;
+}
+
+// position and size: the vectors themselves, shared both ways.
+PyObject *vector_get(PyObject *self, void *closure) {
+    return field(as_rect(self), prop(closure)->field).release();
+}
+
+int vector_set(PyObject *self, PyObject *value, void *closure) {
+    const Prop &p = *prop(closure);
+    if (value == nullptr) {
+        value = Py_None;  // deleting stores None
+    }
+    if (!check_vector2_or_none(value)) {
+        return fail_set(p.set);
+    }
+    store(as_rect(self), p.field, value);
+    return 0;
+}
+
+#define PROP(name, field, axis) \
+    const Prop name##_prop = {Field::field, Str::axis, Frame::name##_get, Frame::name##_set}
+PROP(x, position, x);
+PROP(y, position, y);
+PROP(w, size, x);
+PROP(h, size, y);
+PROP(width, size, x);
+PROP(height, size, y);
+PROP(left, position, x);
+PROP(top, position, y);
+PROP(right, position, x);
+PROP(bottom, position, y);
+PROP(centerx, position, x);
+PROP(centery, position, y);
+PROP(center, position, x);
+PROP(position, position, x);
+PROP(size, size, x);
+#undef PROP
+
+void *closure(const Prop &p) { return const_cast<Prop *>(&p); }
+
+}  // namespace
+
+PyGetSetDef kRectProperties[] = {
+    {"x", alias_get, alias_set, nullptr, closure(x_prop)},
+    {"y", alias_get, alias_set, nullptr, closure(y_prop)},
+    {"w", alias_get, alias_set, nullptr, closure(w_prop)},
+    {"h", alias_get, alias_set, nullptr, closure(h_prop)},
+    {"width", alias_get, alias_set, nullptr, closure(width_prop)},
+    {"height", alias_get, alias_set, nullptr, closure(height_prop)},
+    {"left", alias_get, alias_set, nullptr, closure(left_prop)},
+    {"top", alias_get, alias_set, nullptr, closure(top_prop)},
+    {"right", edge_get, edge_set, nullptr, closure(right_prop)},
+    {"bottom", edge_get, edge_set, nullptr, closure(bottom_prop)},
+    {"centerx", centre_get, centre_set, nullptr, closure(centerx_prop)},
+    {"centery", centre_get, centre_set, nullptr, closure(centery_prop)},
+    {"center", center_get, center_set, nullptr, closure(center_prop)},
+    {"position", vector_get, vector_set, nullptr, closure(position_prop)},
+    {"size", vector_get, vector_set, nullptr, closure(size_prop)},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+// The size accessors of the method table.
+PyObject *get_width(RectObject *self, int) {
+    Ref value = component(self, Field::size, Str::x);
+    return value ? value.release() : fail(Frame::get_width);
+}
+
+PyObject *get_height(RectObject *self, int) {
+    Ref value = component(self, Field::size, Str::y);
+    return value ? value.release() : fail(Frame::get_height);
+}
+
+}  // namespace tessel::rect

@@ -1,0 +1,299 @@
+// Module start-up: the entry point, the create step and the exec step that builds the
+// constants, readies Rect, publishes its method table and installs its methods.
+#include <Python.h>
+
+#include "frames.hpp"
+#include "methods.hpp"
+#include "operations.hpp"
+#include "state.hpp"
+#include "strings.hpp"
+#include "vectors.hpp"
+
+// An embedding host may set this before the start-up to have the module named "__main__".
+extern "C" {
+Py_EXPORTED_SYMBOL int __pyx_module_is_main_tessel__rect__rect = 0;
+}
+
+namespace tessel::rect {
+namespace {
+
+// Sizes of the vector records this module was compiled against.
+constexpr Py_ssize_t kVector2Size = sizeof(Vector2Object);
+constexpr Py_ssize_t kVector4Size = sizeof(Vector4Object);
+
+// Deferred reference counting spares free-threaded builds the contention on objects that
+// every thread touches: the type and its methods.
+void defer_refcount(PyObject *o) {
+#if PY_VERSION_HEX >= 0x030E0000
+    PyUnstable_Object_EnableDeferredRefcount(o);
+#else
+    (void)o;
+#endif
+}
+
+PyObject *create(PyObject *spec, PyModuleDef *) {
+    int64_t id = PyInterpreterState_GetID(PyInterpreterState_Get());
+    if (id == -1 && PyErr_Occurred()) {
+        return nullptr;
+    }
+    if (g_state.interpreter == -1) {
+        g_state.interpreter = id;
+    } else if (g_state.interpreter != id) {
+        PyErr_SetString(PyExc_ImportError,
+                        "Interpreter change detected - this module can only be loaded into one "
+                        "interpreter per process.");
+        return nullptr;
+    }
+    if (g_state.module != nullptr) {
+        return Py_NewRef(g_state.module);
+    }
+    Ref name = Ref::steal(PyObject_GetAttrString(spec, "name"));
+    Ref module = Ref::steal(name ? PyModule_NewObject(name.get()) : nullptr);
+    if (!module) {
+        return nullptr;
+    }
+    static constexpr struct {
+        const char *from;
+        const char *to;
+        bool keep_none;
+    } kCopied[] = {
+        {"loader", "__loader__", true},
+        {"origin", "__file__", true},
+        {"parent", "__package__", true},
+        {"submodule_search_locations", "__path__", false},
+    };
+    PyObject *dict = PyModule_GetDict(module.get());
+    for (const auto &c : kCopied) {
+        Ref value = Ref::steal(PyObject_GetAttrString(spec, c.from));
+        if (!value) {
+            if (!PyErr_ExceptionMatches(PyExc_AttributeError)) {
+                return nullptr;
+            }
+            PyErr_Clear();
+            continue;
+        }
+        if (value.get() == Py_None && !c.keep_none) {
+            continue;
+        }
+        if (PyDict_SetItemString(dict, c.to, value.get()) < 0) {
+            return nullptr;
+        }
+    }
+    return module.release();
+}
+
+// Step 4: only the major and minor versions must match.
+bool check_version() {
+    int major = static_cast<int>((Py_Version >> 24) & 0xFF);
+    int minor = static_cast<int>((Py_Version >> 16) & 0xFF);
+    if (major == PY_MAJOR_VERSION && minor == PY_MINOR_VERSION) {
+        return true;
+    }
+    return PyErr_WarnFormat(PyExc_RuntimeWarning, 1,
+                            "compile time Python version %d.%d of module '%.100s' %s runtime "
+                            "version %d.%d",
+                            PY_MAJOR_VERSION, PY_MINOR_VERSION, "tessel.rect.rect",
+                            "does not match", major, minor) == 0;
+}
+
+bool make_constants() {
+    if (!make_strings()) {
+        return false;
+    }
+    if (g_state.half == nullptr) {
+        g_state.half = PyFloat_FromDouble(0.5);
+    }
+    if (g_state.checksum == nullptr) {
+        g_state.checksum = PyLong_FromLong(92479533);
+    }
+    return g_state.half != nullptr && g_state.checksum != nullptr &&
+           PyObject_Hash(g_state.half) != -1 && PyObject_Hash(g_state.checksum) != -1;
+}
+
+void fill_vtable() {
+    g_rect_vtable = RectVTable{
+        rect_new,
+        get_width,
+        get_height,
+        collide_point,
+        collide_point_vector2,
+        collide_point_tuple,
+        collide_point_list,
+        collide_rect,
+        collide_rect_vector4,
+        collide_rect_rect,
+        collide_rect_tuple,
+        collide_rect_list,
+        get_vector4,
+        get_tuple,
+    };
+}
+
+// Stores into the class dictionary (the class itself refuses assignment).
+bool set_class_item(PyObject *name, PyObject *value) {
+    Ref dict = Ref::steal(PyType_GetDict(&RectType));
+    if (!dict || PyDict_SetItem(dict.get(), name, value) < 0) {
+        return false;
+    }
+    PyType_Modified(&RectType);
+    return true;
+}
+
+bool install_method(const MethodSpec &spec) {
+    Ref method = Ref::steal(new_method(&spec));
+    if (!method) {
+        return false;
+    }
+    defer_refcount(method.get());
+    return set_class_item(str(spec.name), method.get());
+}
+
+// Step 11: the hooks go in only while pickling is object's own (or already ours).
+bool install_pickling() {
+    PyObject *type = reinterpret_cast<PyObject *>(&RectType);
+    PyObject *object = reinterpret_cast<PyObject *>(&PyBaseObject_Type);
+    Ref reduce_ex = Ref::steal(PyObject_GetAttr(type, str(Str::reduce_ex)));
+    Ref object_reduce_ex = Ref::steal(PyObject_GetAttr(object, str(Str::reduce_ex)));
+    Ref getstate = Ref::steal(PyObject_GetAttr(type, str(Str::getstate)));
+    Ref object_getstate = Ref::steal(PyObject_GetAttr(object, str(Str::getstate)));
+    Ref reduce = Ref::steal(PyObject_GetAttr(type, str(Str::reduce)));
+    Ref object_reduce = Ref::steal(PyObject_GetAttr(object, str(Str::reduce)));
+    if (!reduce_ex || !object_reduce_ex || !getstate || !object_getstate || !reduce ||
+        !object_reduce) {
+        PyErr_Format(PyExc_RuntimeError, "Unable to initialize pickling for %.200s",
+                     RectType.tp_name);
+        return false;
+    }
+    if (reduce_ex.get() != object_reduce_ex.get() || getstate.get() != object_getstate.get()) {
+        return true;
+    }
+    if (reduce.get() != object_reduce.get() && !is_method_for(reduce.get(), kReduceMethod)) {
+        return true;
+    }
+    return install_method(kReduceMethod) && install_method(kSetstateMethod);
+}
+
+bool exec_steps(PyObject *module) {
+    // Step 2.
+    g_state.module = Py_NewRef(module);
+#ifdef Py_GIL_DISABLED
+    if (PyUnstable_Module_SetGIL(module, Py_MOD_GIL_USED) < 0) {
+        return false;
+    }
+#endif
+    // Step 3.
+    Py_XSETREF(g_state.dict, Py_NewRef(PyModule_GetDict(module)));
+    if (g_state.builtins == nullptr) {
+        g_state.builtins = PyImport_ImportModule("builtins");
+        if (g_state.builtins == nullptr) {
+            return false;
+        }
+    }
+    if (PyDict_SetItemString(g_state.dict, "__builtins__", g_state.builtins) < 0) {
+        return false;
+    }
+    // Steps 4 and 5.
+    if (!check_version() || !make_constants()) {
+        return false;
+    }
+    frames_ready();
+    // Step 6.
+    if (__pyx_module_is_main_tessel__rect__rect &&
+        PyDict_SetItem(g_state.dict, str(Str::name), str(Str::main)) < 0) {
+        return false;
+    }
+    PyObject *modules = PyImport_GetModuleDict();
+    int present = PyDict_Contains(modules, str(Str::module_name));
+    if (present < 0 || (present == 0 && PyDict_SetItem(modules, str(Str::module_name), module) < 0)) {
+        return false;
+    }
+    // Steps 7 to 10.
+    fill_vtable();
+    if (PyType_Ready(&RectType) < 0 || !method_type_ready()) {
+        return false;
+    }
+    defer_refcount(reinterpret_cast<PyObject *>(&RectType));
+    Ref capsule = Ref::steal(PyCapsule_New(&g_rect_vtable, nullptr, nullptr));
+    if (!capsule || !set_class_item(str(Str::pyx_vtable), capsule.get())) {
+        return false;
+    }
+    if (PyDict_SetItemString(g_state.dict, "Rect", reinterpret_cast<PyObject *>(&RectType)) < 0) {
+        return false;
+    }
+    // Steps 11 and 12.
+    if (!install_pickling() ||
+        !import_vector_type("tessel.vector2.vector2", "Vector2", kVector2Size,
+                            &g_state.vector2_type,
+                            reinterpret_cast<void **>(&g_state.vector2_vtab)) ||
+        !import_vector_type("tessel.vector4.vector4", "Vector4", kVector4Size,
+                            &g_state.vector4_type,
+                            reinterpret_cast<void **>(&g_state.vector4_vtab))) {
+        return false;
+    }
+    // Step 13.
+    for (const MethodSpec &spec : kMethods) {
+        if (!install_method(spec)) {
+            return false;
+        }
+    }
+    // Steps 14 and 15.
+    Ref unpickle = Ref::steal(new_unpickle_function());
+    if (!unpickle) {
+        return false;
+    }
+    defer_refcount(unpickle.get());
+    if (PyDict_SetItem(g_state.dict, str(Str::pyx_unpickle_Rect), unpickle.get()) < 0) {
+        return false;
+    }
+    Ref test = Ref::steal(PyDict_New());
+    return test && PyDict_SetItem(g_state.dict, str(Str::test), test.get()) == 0;
+}
+
+int exec(PyObject *module) {
+    if (g_state.module != nullptr) {
+        if (g_state.module == module) {
+            return 0;
+        }
+        PyErr_SetString(PyExc_RuntimeError,
+                        "Module 'rect' has already been imported. Re-initialisation is not "
+                        "supported.");
+        return -1;
+    }
+    if (exec_steps(module)) {
+        return 0;
+    }
+    if (str(Str::x) != nullptr) {
+        add_frame(Frame::init_module);
+    }
+    Py_CLEAR(g_state.module);
+    return -1;
+}
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+PyModuleDef_Slot kSlots[] = {
+    {Py_mod_create, reinterpret_cast<void *>(create)},
+    {Py_mod_exec, reinterpret_cast<void *>(exec)},
+#ifdef Py_mod_gil
+    {Py_mod_gil, Py_MOD_GIL_USED},
+#endif
+    {0, nullptr},
+};
+#pragma GCC diagnostic pop
+
+PyModuleDef kModule = {
+    PyModuleDef_HEAD_INIT,
+    "rect",   // m_name
+    nullptr,  // m_doc
+    0,        // m_size: all state is process-wide
+    nullptr,  // m_methods
+    kSlots,
+    nullptr,  // m_traverse
+    nullptr,  // m_clear
+    nullptr,  // m_free
+};
+
+}  // namespace
+}  // namespace tessel::rect
+
+PyMODINIT_FUNC PyInit_rect() { return PyModuleDef_Init(&tessel::rect::kModule); }

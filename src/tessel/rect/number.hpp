@@ -1,0 +1,123 @@
+// Numbers: conversion to double, and the arithmetic and comparisons of the geometry,
+// done through the interpreter's number protocol with exact-float shortcuts.
+#ifndef TESSEL_RECT_NUMBER_HPP
+#define TESSEL_RECT_NUMBER_HPP
+
+#include <Python.h>
+
+#include "common/ref.hpp"
+
+namespace tessel::rect {
+
+// Converts to a double: an exact float is read directly, anything else goes through
+// PyFloat_AsDouble. -1.0 is an ordinary value unless an exception is pending.
+inline bool to_double(PyObject *o, double *out) noexcept {
+    if (PyFloat_CheckExact(o)) {
+        *out = PyFloat_AS_DOUBLE(o);
+        return true;
+    }
+    double d = PyFloat_AsDouble(o);
+    if (d == -1.0 && PyErr_Occurred()) {
+        return false;
+    }
+    *out = d;
+    return true;
+}
+
+// An operand of the geometry: any object, or a double standing for an exact float that
+// has not been boxed yet. Two exact floats add, subtract, multiply and compare exactly as
+// the float type's own slots would, so those cases are done on doubles; anything else
+// goes through the interpreter with real objects.
+class Num {
+  public:
+    Num() = default;
+    static Num of(double d) noexcept {
+        Num n;
+        n.d_ = d;
+        n.unboxed_ = true;
+        return n;
+    }
+    static Num of(Ref o) noexcept {
+        Num n;
+        n.obj_ = std::move(o);
+        return n;
+    }
+    // False when the value failed to be made (an exception is set).
+    bool ok() const noexcept { return unboxed_ || obj_; }
+    bool is_float() const noexcept { return unboxed_ || PyFloat_CheckExact(obj_.get()); }
+    double value() const noexcept { return unboxed_ ? d_ : PyFloat_AS_DOUBLE(obj_.get()); }
+    // The value as an object, boxing a double on first use; nullptr on failure.
+    PyObject *object() noexcept {
+        if (unboxed_) {
+            obj_ = Ref::steal(PyFloat_FromDouble(d_));
+            unboxed_ = false;
+        }
+        return obj_.get();
+    }
+    Ref take() noexcept {
+        object();
+        return std::move(obj_);
+    }
+
+  private:
+    Ref obj_;
+    double d_ = 0.0;
+    bool unboxed_ = false;
+};
+
+inline Num binary(Num &a, Num &b, binaryfunc op, double (*exact)(double, double)) noexcept {
+    if (a.is_float() && b.is_float()) {
+        return Num::of(exact(a.value(), b.value()));
+    }
+    PyObject *l = a.object();
+    PyObject *r = l ? b.object() : nullptr;
+    return Num::of(Ref::steal(r ? op(l, r) : nullptr));
+}
+
+inline Num add(Num &a, Num &b) noexcept {
+    return binary(a, b, PyNumber_Add, [](double l, double r) { return l + r; });
+}
+inline Num subtract(Num &a, Num &b) noexcept {
+    return binary(a, b, PyNumber_Subtract, [](double l, double r) { return l - r; });
+}
+inline Num multiply(Num &a, Num &b) noexcept {
+    return binary(a, b, PyNumber_Multiply, [](double l, double r) { return l * r; });
+}
+
+// The truth of a comparison's result object: 1, 0, or -1 with an exception set.
+inline int truth(PyObject *result) noexcept {
+    if (result == Py_True) {
+        return 1;
+    }
+    if (result == Py_False || result == Py_None) {
+        return 0;
+    }
+    return PyObject_IsTrue(result);
+}
+
+// a <op> b through rich comparison and the truth test: 1, 0, or -1 with an exception set.
+inline int compare(Num &a, Num &b, int op) noexcept {
+    if (a.is_float() && b.is_float()) {
+        double l = a.value();
+        double r = b.value();
+        switch (op) {
+        case Py_LT:
+            return l < r;
+        case Py_LE:
+            return l <= r;
+        default:
+            break;
+        }
+    }
+    PyObject *l = a.object();
+    PyObject *r = l ? b.object() : nullptr;
+    if (r == nullptr) {
+        return -1;
+    }
+    Ref result = Ref::steal(PyObject_RichCompare(l, r, op));
+    return result ? truth(result.get()) : -1;
+}
+
+}  // namespace tessel::rect
+
+#endif

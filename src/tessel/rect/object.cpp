@@ -1,0 +1,91 @@
+// The Rect object: its type, lifecycle and method table.
+#include <Python.h>
+
+#include "common/ref.hpp"
+#include "frames.hpp"
+#include "operations.hpp"
+#include "state.hpp"
+
+namespace tessel::rect {
+
+State g_state;
+
+// Filled at start-up, before the type is readied; every instance points here.
+RectVTable g_rect_vtable;
+
+PyObject *rect_tp_new(PyTypeObject *type, PyObject *, PyObject *) {
+    PyObject *o = type->tp_alloc(type, 0);
+    if (o == nullptr) {
+        return nullptr;
+    }
+    RectObject *r = as_rect(o);
+    r->vtab = &g_rect_vtable;
+    r->position = Py_NewRef(Py_None);
+    r->size = Py_NewRef(Py_None);
+    return o;
+}
+
+PyObject *rect_new(PyObject *position, PyObject *size) {
+    PyObject *empty = PyTuple_New(0);
+    PyObject *o = empty ? rect_tp_new(&RectType, empty, nullptr) : nullptr;
+    Py_XDECREF(empty);
+    if (o == nullptr) {
+        add_frame(Frame::new_);
+        return nullptr;
+    }
+    replace_field(as_rect(o)->position, position);
+    replace_field(as_rect(o)->size, size);
+    return o;
+}
+
+namespace {
+
+int rect_traverse(PyObject *self, visitproc visit, void *arg) {
+    RectObject *r = as_rect(self);
+    Py_VISIT(r->position);
+    Py_VISIT(r->size);
+    return 0;
+}
+
+int rect_clear(PyObject *self) {
+    RectObject *r = as_rect(self);
+    replace_field(r->position, Py_None);
+    replace_field(r->size, Py_None);
+    return 0;
+}
+
+void rect_dealloc(PyObject *self) {
+    RectObject *r = as_rect(self);
+    PyObject_GC_UnTrack(self);
+    Py_CLEAR(r->position);
+    Py_CLEAR(r->size);
+    Py_TYPE(self)->tp_free(self);
+}
+
+}  // namespace
+
+// Static and immutable; no base-type flag (no subclasses), no instance dict, no weak
+// references; unhashable because it compares and defines no hash.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+PyTypeObject RectType = {
+    .ob_base = PyVarObject_HEAD_INIT(nullptr, 0)
+    .tp_name = "tessel.rect.rect.Rect",
+    .tp_basicsize = sizeof(RectObject),
+    .tp_itemsize = 0,
+    .tp_dealloc = rect_dealloc,
+    .tp_repr = rect_repr,
+    .tp_as_sequence = &kRectSequence,
+    .tp_as_mapping = &kRectMapping,
+    .tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+    .tp_doc = nullptr,
+    .tp_traverse = rect_traverse,
+    .tp_clear = rect_clear,
+    .tp_richcompare = rect_richcompare,
+    .tp_getset = kRectProperties,
+    .tp_init = rect_init,
+    .tp_new = rect_tp_new,
+};
+#pragma GCC diagnostic pop
+
+}  // namespace tessel::rect

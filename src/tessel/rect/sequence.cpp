@@ -1,0 +1,94 @@
+// The sequence protocol: a rect is the fixed sequence (x, y, w, h). Iteration, unpacking,
+// reversed() and `in` follow from the length and the item slot.
+#include <Python.h>
+
+#include "frames.hpp"
+#include "integer.hpp"
+#include "operations.hpp"
+#include "vectors.hpp"
+
+namespace tessel::rect {
+namespace {
+
+constexpr int kLength = 4;
+
+Py_ssize_t rect_length(PyObject *) { return kLength; }
+
+// Index 0..3: position.x, position.y, size.x, size.y.
+Field index_field(int i) { return i < 2 ? Field::position : Field::size; }
+Str index_axis(int i) { return i % 2 == 0 ? Str::x : Str::y; }
+bool in_range(int i) { return 0 <= i && i < kLength; }
+
+void raise_out_of_range() { PyErr_SetObject(PyExc_IndexError, str(Str::index_out_of_range)); }
+
+PyObject *getitem(RectObject *r, PyObject *index) {
+    int i;
+    if (!to_int32(index, &i)) {
+        return nullptr;
+    }
+    if (!in_range(i)) {
+        raise_out_of_range();
+        return nullptr;
+    }
+    return component(r, index_field(i), index_axis(i)).release();
+}
+
+PyObject *rect_getitem(PyObject *self, PyObject *index) {
+    PyObject *value = getitem(as_rect(self), index);
+    if (value == nullptr) {
+        add_frame(Frame::getitem);
+    }
+    return value;
+}
+
+bool setitem(RectObject *r, PyObject *index, PyObject *value) {
+    int i;
+    double d;
+    if (!to_int32(index, &i) || !to_double(value, &d)) {
+        return false;
+    }
+    if (!in_range(i)) {
+        raise_out_of_range();
+        return false;
+    }
+    // Components are written at single precision (round to nearest).
+    Ref narrowed = Ref::steal(PyFloat_FromDouble(static_cast<float>(d)));
+    return narrowed && set_component(r, index_field(i), index_axis(i), narrowed.get()) >= 0;
+}
+
+int rect_setitem(PyObject *self, PyObject *index, PyObject *value) {
+    if (value == nullptr) {
+        PyErr_Format(PyExc_NotImplementedError, "Subscript deletion not supported by %.200s",
+                     Py_TYPE(self)->tp_name);
+        return -1;
+    }
+    if (!setitem(as_rect(self), index, value)) {
+        add_frame(Frame::setitem);
+        return -1;
+    }
+    return 0;
+}
+
+// The item slot forwards to the subscript with an int key.
+PyObject *rect_item(PyObject *self, Py_ssize_t i) {
+    Ref key = Ref::steal(PyLong_FromSsize_t(i));
+    return key ? Py_TYPE(self)->tp_as_mapping->mp_subscript(self, key.get()) : nullptr;
+}
+
+}  // namespace
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+PySequenceMethods kRectSequence = {
+    .sq_length = rect_length,
+    .sq_item = rect_item,
+};
+
+PyMappingMethods kRectMapping = {
+    .mp_length = rect_length,
+    .mp_subscript = rect_getitem,
+    .mp_ass_subscript = rect_setitem,
+};
+#pragma GCC diagnostic pop
+
+}  // namespace tessel::rect

@@ -1,0 +1,44 @@
+// The module's process-wide state, filled by the start-up and never released: the module
+// serves one interpreter per process and has no teardown.
+#ifndef TESSEL_RECT_STATE_HPP
+#define TESSEL_RECT_STATE_HPP
+
+#include <Python.h>
+
+#include <cstdint>
+
+#include "tessel/rect.h"
+
+namespace tessel::rect {
+
+struct State {
+    PyObject *module = nullptr;  // set while a start-up is running or has succeeded
+    PyObject *dict = nullptr;    // the module's namespace
+    PyObject *builtins = nullptr;
+    PyObject *half = nullptr;      // 0.5, for every halving
+    PyObject *checksum = nullptr;  // the pickle checksum 92479533
+    PyTypeObject *vector2_type = nullptr;
+    Vector2VTable *vector2_vtab = nullptr;
+    PyTypeObject *vector4_type = nullptr;
+    Vector4VTable *vector4_vtab = nullptr;
+    int64_t interpreter = -1;  // the first interpreter that created the module
+};
+
+extern State g_state;
+
+// The Rect type and its method table (object.cpp).
+extern PyTypeObject RectType;
+extern RectVTable g_rect_vtable;
+
+inline bool is_rect(PyObject *o) noexcept { return PyObject_TypeCheck(o, &RectType); }
+inline bool is_vector2(PyObject *o) noexcept {
+    return PyObject_TypeCheck(o, g_state.vector2_type);
+}
+inline bool is_vector4(PyObject *o) noexcept {
+    return PyObject_TypeCheck(o, g_state.vector4_type);
+}
+inline RectObject *as_rect(PyObject *o) noexcept { return reinterpret_cast<RectObject *>(o); }
+
+}  // namespace tessel::rect
+
+#endif

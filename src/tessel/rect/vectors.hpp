@@ -1,0 +1,113 @@
+// Access to the vectors a rect is made of. Components are always reached through the
+// vector's own attribute access, so a Vector2 subtype that redefines x or y is honoured.
+#ifndef TESSEL_RECT_VECTORS_HPP
+#define TESSEL_RECT_VECTORS_HPP
+
+#include <Python.h>
+
+#include "common/ref.hpp"
+#include "number.hpp"
+#include "state.hpp"
+#include "strings.hpp"
+
+namespace tessel::rect {
+
+enum class Field { position, size };
+
+// A new reference to a rect's field. Holding it keeps the vector alive while code run by
+// an attribute access replaces the field.
+inline Ref field(RectObject *r, Field f) noexcept {
+    return Ref::borrow(f == Field::position ? r->position : r->size);
+}
+
+// Stores a value in a field: the old value is released after the store.
+inline void store(RectObject *r, Field f, PyObject *value) noexcept {
+    replace_field(f == Field::position ? r->position : r->size, value);
+}
+
+inline Ref get_attr(PyObject *o, Str name) noexcept {
+    getattrofunc get = Py_TYPE(o)->tp_getattro;
+    return Ref::steal(get ? get(o, str(name)) : PyObject_GetAttr(o, str(name)));
+}
+
+inline int set_attr(PyObject *o, Str name, PyObject *value) noexcept {
+    setattrofunc set = Py_TYPE(o)->tp_setattro;
+    return set ? set(o, str(name), value) : PyObject_SetAttr(o, str(name), value);
+}
+
+// position.x, size.y and so on, read afresh.
+inline Ref component(RectObject *r, Field f, Str axis) noexcept {
+    Ref v = field(r, f);
+    return get_attr(v.get(), axis);
+}
+inline Num component_num(RectObject *r, Field f, Str axis) noexcept {
+    return Num::of(component(r, f, axis));
+}
+
+inline int set_component(RectObject *r, Field f, Str axis, PyObject *value) noexcept {
+    Ref v = field(r, f);
+    return set_attr(v.get(), axis, value);
+}
+
+// position.<axis> + size.<axis>, position on the left: the right or bottom edge.
+inline Num edge(RectObject *r, Str axis) noexcept {
+    Num p = component_num(r, Field::position, axis);
+    if (!p.ok()) {
+        return p;
+    }
+    Num s = component_num(r, Field::size, axis);
+    return s.ok() ? add(p, s) : std::move(s);
+}
+
+// Reads an attribute and converts it to a double.
+inline bool attr_double(PyObject *o, Str name, double *out) noexcept {
+    Ref value = get_attr(o, name);
+    return value && to_double(value.get(), out);
+}
+
+inline Ref new_vector2(double x, double y) noexcept {
+    return Ref::steal(g_state.vector2_vtab->__pyx_new(x, y));
+}
+
+inline Ref new_vector4(double x, double y, double z, double w) noexcept {
+    return Ref::steal(g_state.vector4_vtab->__pyx_new(x, y, z, w));
+}
+
+// Item i of a tuple or list, by the cheapest read that gives the same result as the
+// type's own __getitem__: an exact tuple's storage (a tuple cannot change), an exact
+// list's checked access (other code may shrink it meanwhile), else the generic access.
+inline Ref sequence_item(PyObject *seq, Py_ssize_t i) noexcept {
+    if (PyTuple_CheckExact(seq) && i < PyTuple_GET_SIZE(seq)) {
+        return Ref::borrow(PyTuple_GET_ITEM(seq, i));
+    }
+    if (PyList_CheckExact(seq)) {
+        return Ref::steal(PyList_GetItemRef(seq, i));
+    }
+    return Ref::steal(PySequence_GetItem(seq, i));
+}
+
+inline bool item_double(PyObject *seq, Py_ssize_t i, double *out) noexcept {
+    Ref item = sequence_item(seq, i);
+    return item && to_double(item.get(), out);
+}
+
+inline bool is_tuple_or_list(PyObject *o) noexcept { return PyTuple_Check(o) || PyList_Check(o); }
+
+// Checks a value for a Vector2 field: None or a Vector2 (or subtype). Sets the TypeError
+// "Cannot convert ..." and returns false otherwise.
+inline bool check_vector2_or_none(PyObject *value) noexcept {
+    if (value == Py_None || is_vector2(value)) {
+        return true;
+    }
+    PyErr_Format(PyExc_TypeError, "Cannot convert %.200s to %.200s", Py_TYPE(value)->tp_name,
+                 g_state.vector2_type->tp_name);
+    return false;
+}
+
+// Imports a sibling vector type and its method table; false with an exception set.
+bool import_vector_type(const char *module_name, const char *class_name, Py_ssize_t expected,
+                        PyTypeObject **type, void **vtab);
+
+}  // namespace tessel::rect
+
+#endif
