@@ -2,6 +2,8 @@
 
 #include <climits>
 
+static_assert(sizeof(long) == 8, "indices are read through a 64-bit long");
+
 #include "common/ref.hpp"
 
 namespace tessel::rect {
@@ -13,7 +15,7 @@ bool read_int(PyObject *v, long long *out) noexcept {
         *out = PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject *>(v));
         return true;
     }
-    long long value = PyLong_AsLongLong(v);
+    long value = PyLong_AsLong(v);  // 64 bits on the platforms this module is built for
     if (value == -1 && PyErr_Occurred()) {
         return false;
     }
