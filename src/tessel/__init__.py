@@ -1,0 +1,1 @@
+"""tessel: a fast rectangle type for Python game and graphics code."""

@@ -1,0 +1,1 @@
+"""Rect: an axis-aligned rectangle built from two vectors (module tessel.rect.rect)."""
