@@ -224,10 +224,12 @@ bool exec_steps(PyObject *module) {
     if (!install_pickling() ||
         !import_vector_type("tessel.vector2.vector2", "Vector2", kVector2Size,
                             &g_state.vector2_type,
-                            reinterpret_cast<void **>(&g_state.vector2_vtab)) ||
+                            reinterpret_cast<void **>(&g_state.vector2_vtab),
+                            &g_state.vector2_components) ||
         !import_vector_type("tessel.vector4.vector4", "Vector4", kVector4Size,
                             &g_state.vector4_type,
-                            reinterpret_cast<void **>(&g_state.vector4_vtab))) {
+                            reinterpret_cast<void **>(&g_state.vector4_vtab),
+                            &g_state.vector4_components)) {
         return false;
     }
     // Step 13.

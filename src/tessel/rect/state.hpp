@@ -11,6 +11,13 @@
 
 namespace tessel::rect {
 
+// The component descriptors (x, y, z, w) of an exact vector type, found once at start-up.
+// `type` is set only where calling them directly is the same as attribute access.
+struct Components {
+    PyTypeObject *type = nullptr;
+    PyGetSetDef *defs[4] = {};
+};
+
 struct State {
     PyObject *module = nullptr;  // set while a start-up is running or has succeeded
     PyObject *dict = nullptr;    // the module's namespace
@@ -21,6 +28,8 @@ struct State {
     Vector2VTable *vector2_vtab = nullptr;
     PyTypeObject *vector4_type = nullptr;
     Vector4VTable *vector4_vtab = nullptr;
+    Components vector2_components;
+    Components vector4_components;
     int64_t interpreter = -1;  // the first interpreter that created the module
 };
 

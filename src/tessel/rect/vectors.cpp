@@ -2,9 +2,35 @@
 #include "vectors.hpp"
 
 namespace tessel::rect {
+namespace {
+
+// Finds the component descriptors whose direct call is the same as attribute access.
+void find_components(PyTypeObject *type, PyObject *dict, Components *out) {
+    *out = Components{};
+    if (!PyType_HasFeature(type, Py_TPFLAGS_IMMUTABLETYPE) ||
+        type->tp_getattro != PyObject_GenericGetAttr ||
+        type->tp_setattro != PyObject_GenericSetAttr) {
+        return;
+    }
+    constexpr Str kNames[4] = {Str::x, Str::y, Str::z, Str::w};
+    for (int i = 0; i < 4; ++i) {
+        PyObject *d = PyDict_GetItemWithError(dict, str(kNames[i]));
+        if (d == nullptr) {
+            PyErr_Clear();
+            continue;
+        }
+        if (Py_IS_TYPE(d, &PyGetSetDescr_Type) &&
+            reinterpret_cast<PyDescrObject *>(d)->d_type == type) {
+            out->defs[i] = reinterpret_cast<PyGetSetDescrObject *>(d)->d_getset;
+        }
+    }
+    out->type = type;
+}
+
+}  // namespace
 
 bool import_vector_type(const char *module_name, const char *class_name, Py_ssize_t expected,
-                        PyTypeObject **type, void **vtab) {
+                        PyTypeObject **type, void **vtab, Components *components) {
     Ref module = Ref::steal(PyImport_ImportModule(module_name));
     Ref object = module ? Ref::steal(PyObject_GetAttrString(module.get(), class_name)) : Ref();
     if (!object) {
@@ -48,6 +74,7 @@ bool import_vector_type(const char *module_name, const char *class_name, Py_ssiz
         }
         return false;
     }
+    find_components(t, dict.get(), components);
     Py_XSETREF(*reinterpret_cast<PyObject **>(type), object.release());
     *vtab = pointer;
     return true;

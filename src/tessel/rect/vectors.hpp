@@ -25,12 +25,40 @@ inline void store(RectObject *r, Field f, PyObject *value) noexcept {
     replace_field(f == Field::position ? r->position : r->size, value);
 }
 
+static_assert(static_cast<int>(Str::x) == 0 && static_cast<int>(Str::w) == 3,
+              "component names index Components::defs");
+
+// The descriptor of a component of an exact vector type, or nullptr. An exact Vector2 or
+// Vector4 is a static, immutable type with the generic attribute access and no instance
+// dict, so its attribute access always ends in this descriptor: calling its function
+// directly gives the very same result, without the lookup. Subtypes take the general path.
+inline PyGetSetDef *component_def(PyObject *o, Str name) noexcept {
+    int i = static_cast<int>(name);
+    if (i > 3) {
+        return nullptr;
+    }
+    PyTypeObject *type = Py_TYPE(o);
+    if (type == g_state.vector2_components.type) {
+        return g_state.vector2_components.defs[i];
+    }
+    if (type == g_state.vector4_components.type) {
+        return g_state.vector4_components.defs[i];
+    }
+    return nullptr;
+}
+
 inline Ref get_attr(PyObject *o, Str name) noexcept {
+    if (PyGetSetDef *def = component_def(o, name); def != nullptr && def->get != nullptr) {
+        return Ref::steal(def->get(o, def->closure));
+    }
     getattrofunc get = Py_TYPE(o)->tp_getattro;
     return Ref::steal(get ? get(o, str(name)) : PyObject_GetAttr(o, str(name)));
 }
 
 inline int set_attr(PyObject *o, Str name, PyObject *value) noexcept {
+    if (PyGetSetDef *def = component_def(o, name); def != nullptr && def->set != nullptr) {
+        return def->set(o, value, def->closure);
+    }
     setattrofunc set = Py_TYPE(o)->tp_setattro;
     return set ? set(o, str(name), value) : PyObject_SetAttr(o, str(name), value);
 }
@@ -106,7 +134,7 @@ inline bool check_vector2_or_none(PyObject *value) noexcept {
 
 // Imports a sibling vector type and its method table; false with an exception set.
 bool import_vector_type(const char *module_name, const char *class_name, Py_ssize_t expected,
-                        PyTypeObject **type, void **vtab);
+                        PyTypeObject **type, void **vtab, Components *components);
 
 }  // namespace tessel::rect
 
