@@ -37,7 +37,8 @@ bool check_arg_type(PyObject *value, const Param &param) noexcept {
     if (param.exact ? Py_IS_TYPE(value, type) : PyObject_TypeCheck(value, type)) {
         return true;
     }
-    PyErr_Format(PyExc_TypeError, "Argument '%.200s' has incorrect type (expected %.200s, got %.200s)",
+    PyErr_Format(PyExc_TypeError,
+                 "Argument '%.200s' has incorrect type (expected %.200s, got %.200s)",
                  text(param.name), type->tp_name, Py_TYPE(value)->tp_name);
     return false;
 }

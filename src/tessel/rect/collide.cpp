@@ -167,7 +167,8 @@ template <class Read> Num read_sum(Read read, int first, int second) {
 Ref other_field(PyObject *other, Field f) {
     if (!is_rect(other)) {
         PyErr_Format(PyExc_AttributeError, "'%.50s' object has no attribute '%s'",
-                     Py_TYPE(other)->tp_name, text(f == Field::position ? Str::position : Str::size));
+                     Py_TYPE(other)->tp_name,
+                     text(f == Field::position ? Str::position : Str::size));
         return Ref();
     }
     return field(as_rect(other), f);
@@ -225,7 +226,9 @@ int collide_rect_vector4(RectObject *self, Vector4Object *other, int) {
 
 int collide_rect_rect(RectObject *self, RectObject *other, int) {
     PyObject *o = reinterpret_cast<PyObject *>(other);
-    auto read = [&](int i) { return other_component(o, i < 2 ? Field::position : Field::size, i % 2); };
+    auto read = [&](int i) {
+        return other_component(o, i < 2 ? Field::position : Field::size, i % 2);
+    };
     auto far = [&](int a) { return read_sum(read, a, a + 2); };
     return answer(overlaps(self, far, read), Frame::collide_rect_rect);
 }

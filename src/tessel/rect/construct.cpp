@@ -110,8 +110,7 @@ bool init(RectObject *self, PyObject *args, PyObject *kwds) {
     PyObject *const *a = reinterpret_cast<PyTupleObject *>(args)->ob_item;
     switch (n) {
     case 0:
-        return store_new(self, Field::position, 0.0, 0.0) &&
-               store_new(self, Field::size, 0.0, 0.0);
+        return store_new(self, Field::position, 0.0, 0.0) && store_new(self, Field::size, 0.0, 0.0);
     case 1:
         return init_one(self, a[0]);
     case 2:

@@ -80,9 +80,7 @@ PyObject *method_get_module(PyObject *, void *) { return Py_NewRef(str(Str::modu
 PyObject *method_get_doc(PyObject *, void *) { Py_RETURN_NONE; }
 
 // Pickled by reference: the pickler finds the method again as Rect.<name> in the module.
-PyObject *method_reduce(PyObject *self, PyObject *) {
-    return Py_NewRef(as_method(self)->qualname);
-}
+PyObject *method_reduce(PyObject *self, PyObject *) { return Py_NewRef(as_method(self)->qualname); }
 
 PyGetSetDef method_getset[] = {
     {"__name__", method_get_name, nullptr, nullptr, nullptr},
@@ -100,7 +98,7 @@ PyMethodDef method_methods[] = {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 PyTypeObject MethodType = {
-    .ob_base = PyVarObject_HEAD_INIT(nullptr, 0)
+    .ob_base = {PyObject_HEAD_INIT(nullptr) 0},
     .tp_name = "tessel.rect.rect.native_method",
     .tp_basicsize = sizeof(MethodObject),
     .tp_itemsize = 0,

@@ -98,9 +98,8 @@ int edge_set(PyObject *self, PyObject *value, void *closure) {
     if (value == nullptr) {
         return refuse_delete();
     }
-    return move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), false) < 0
-               ? fail_set(p.set)
-               : 0;
+    return move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), false) < 0 ? fail_set(p.set)
+                                                                                  : 0;
 }
 
 // centerx and centery.
@@ -115,9 +114,8 @@ int centre_set(PyObject *self, PyObject *value, void *closure) {
     if (value == nullptr) {
         return refuse_delete();
     }
-    return move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), true) < 0
-               ? fail_set(p.set)
-               : 0;
+    return move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), true) < 0 ? fail_set(p.set)
+                                                                                 : 0;
 }
 
 // center: both axes, as doubles.
@@ -180,9 +178,8 @@ int center_set(PyObject *self, PyObject *value, void *closure) {
         return refuse_delete();
     }
     double x, y;
-    bool read = is_vector2(value)
-                    ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
-                    : point_double(value, 0, &x) && point_double(value, 1, &y);
+    bool read = is_vector2(value) ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
+                                  : point_double(value, 0, &x) && point_double(value, 1, &y);
     if (!read || move_to(as_rect(self), Str::x, Num::of(x), true) < 0 ||
         move_to(as_rect(self), Str::y, Num::of(y), true) < 0) {
         return fail_set(p.set);
@@ -207,7 +204,7 @@ int vector_set(PyObject *self, PyObject *value, void *closure) {
     return 0;
 }
 
-#define PROP(name, field, axis) \
+#define PROP(name, field, axis)                                                                    \
     const Prop name##_prop = {Field::field, Str::axis, Frame::name##_get, Frame::name##_set}
 PROP(x, position, x);
 PROP(y, position, y);

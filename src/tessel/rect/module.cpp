@@ -204,7 +204,8 @@ bool exec_steps(PyObject *module) {
     }
     PyObject *modules = PyImport_GetModuleDict();
     int present = PyDict_Contains(modules, str(Str::module_name));
-    if (present < 0 || (present == 0 && PyDict_SetItem(modules, str(Str::module_name), module) < 0)) {
+    if (present < 0 ||
+        (present == 0 && PyDict_SetItem(modules, str(Str::module_name), module) < 0)) {
         return false;
     }
     // Steps 7 to 10.
@@ -223,12 +224,10 @@ bool exec_steps(PyObject *module) {
     // Steps 11 and 12.
     if (!install_pickling() ||
         !import_vector_type("tessel.vector2.vector2", "Vector2", kVector2Size,
-                            &g_state.vector2_type,
-                            reinterpret_cast<void **>(&g_state.vector2_vtab),
+                            &g_state.vector2_type, reinterpret_cast<void **>(&g_state.vector2_vtab),
                             &g_state.vector2_components) ||
         !import_vector_type("tessel.vector4.vector4", "Vector4", kVector4Size,
-                            &g_state.vector4_type,
-                            reinterpret_cast<void **>(&g_state.vector4_vtab),
+                            &g_state.vector4_type, reinterpret_cast<void **>(&g_state.vector4_vtab),
                             &g_state.vector4_components)) {
         return false;
     }

@@ -69,7 +69,7 @@ void rect_dealloc(PyObject *self) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 PyTypeObject RectType = {
-    .ob_base = PyVarObject_HEAD_INIT(nullptr, 0)
+    .ob_base = {PyObject_HEAD_INIT(nullptr) 0},
     .tp_name = "tessel.rect.rect.Rect",
     .tp_basicsize = sizeof(RectObject),
     .tp_itemsize = 0,

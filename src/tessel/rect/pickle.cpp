@@ -42,7 +42,8 @@ bool set_state(RectObject *r, PyObject *state) {
         }
         if (extra) {
             // A rect has no attribute dictionary, so this reports that.
-            Ref dict = Ref::steal(PyObject_GenericGetDict(reinterpret_cast<PyObject *>(r), nullptr));
+            Ref dict =
+                Ref::steal(PyObject_GenericGetDict(reinterpret_cast<PyObject *>(r), nullptr));
             if (!dict) {
                 return false;
             }

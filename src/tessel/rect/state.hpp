@@ -40,12 +40,8 @@ extern PyTypeObject RectType;
 extern RectVTable g_rect_vtable;
 
 inline bool is_rect(PyObject *o) noexcept { return PyObject_TypeCheck(o, &RectType); }
-inline bool is_vector2(PyObject *o) noexcept {
-    return PyObject_TypeCheck(o, g_state.vector2_type);
-}
-inline bool is_vector4(PyObject *o) noexcept {
-    return PyObject_TypeCheck(o, g_state.vector4_type);
-}
+inline bool is_vector2(PyObject *o) noexcept { return PyObject_TypeCheck(o, g_state.vector2_type); }
+inline bool is_vector4(PyObject *o) noexcept { return PyObject_TypeCheck(o, g_state.vector4_type); }
 inline RectObject *as_rect(PyObject *o) noexcept { return reinterpret_cast<RectObject *>(o); }
 
 }  // namespace tessel::rect
