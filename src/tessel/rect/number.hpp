@@ -5,24 +5,12 @@
 
 #include <Python.h>
 
+#include "common/number.hpp"
 #include "common/ref.hpp"
 
 namespace tessel::rect {
 
-// Converts to a double: an exact float is read directly, anything else goes through
-// PyFloat_AsDouble. -1.0 is an ordinary value unless an exception is pending.
-inline bool to_double(PyObject *o, double *out) noexcept {
-    if (PyFloat_CheckExact(o)) {
-        *out = PyFloat_AS_DOUBLE(o);
-        return true;
-    }
-    double d = PyFloat_AsDouble(o);
-    if (d == -1.0 && PyErr_Occurred()) {
-        return false;
-    }
-    *out = d;
-    return true;
-}
+using tessel::to_double;
 
 // An operand of the geometry: any object, or a double standing for an exact float that
 // has not been boxed yet. Two exact floats add, subtract, multiply and compare exactly as

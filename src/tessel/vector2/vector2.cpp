@@ -6,12 +6,14 @@
 
 #include <atomic>
 
+#include "common/number.hpp"
 #include "common/ref.hpp"
 #include "tessel/vector2.h"
 
 namespace {
 
 using tessel::Ref;
+using tessel::to_double;
 
 PyObject *new_vector2(double x, double y);
 
@@ -38,20 +40,6 @@ vector2_t load(vector2_t &v) { return {load(v.x), load(v.y)}; }
 
 // Round to nearest; magnitudes beyond the float range become infinities (IEEE-754).
 float narrow(double value) { return static_cast<float>(value); }
-
-// An exact float is read directly: PyFloat_AsDouble would return the same value.
-bool to_double(PyObject *value, double *out) {
-    if (PyFloat_CheckExact(value)) {
-        *out = PyFloat_AS_DOUBLE(value);
-        return true;
-    }
-    double d = PyFloat_AsDouble(value);
-    if (d == -1.0 && PyErr_Occurred()) {
-        return false;
-    }
-    *out = d;
-    return true;
-}
 
 // ---------------------------------------------------------------------------------------
 // Construction

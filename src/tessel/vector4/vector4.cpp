@@ -7,12 +7,14 @@
 
 #include <atomic>
 
+#include "common/number.hpp"
 #include "common/ref.hpp"
 #include "tessel/vector4.h"
 
 namespace {
 
 using tessel::Ref;
+using tessel::to_double;
 
 PyObject *new_vector4(double x, double y, double z, double w);
 
@@ -36,20 +38,6 @@ void store(double &component, double value) {
     std::atomic_ref<double>(component).store(value, std::memory_order_relaxed);
 }
 vector4_t load(vector4_t &v) { return {load(v.x), load(v.y), load(v.z), load(v.w)}; }
-
-// An exact float is read directly: PyFloat_AsDouble would return the same value.
-bool to_double(PyObject *value, double *out) {
-    if (PyFloat_CheckExact(value)) {
-        *out = PyFloat_AS_DOUBLE(value);
-        return true;
-    }
-    double d = PyFloat_AsDouble(value);
-    if (d == -1.0 && PyErr_Occurred()) {
-        return false;
-    }
-    *out = d;
-    return true;
-}
 
 // ---------------------------------------------------------------------------------------
 // Construction
