@@ -18,6 +18,19 @@ def test_module_publishes_the_class_the_unpickler_and_an_empty_test_dict():
     assert "__reduce__" in Rect.__dict__ and "__setstate__" in Rect.__dict__
 
 
+PROPERTIES = ["x", "y", "w", "h", "width", "height", "left", "top", "right", "bottom",
+              "centerx", "centery", "center", "position", "size"]
+
+
+def test_class_dictionary_holds_properties_then_hooks_then_methods_in_order():
+    names = list(Rect.__dict__)
+    assert [n for n in names if n in PROPERTIES] == PROPERTIES
+    assert [n for n in names if n in ENTRIES] == ENTRIES[1:]
+    hooks = [names.index(n) for n in ("__pyx_vtable__", "__reduce__", "__setstate__")]
+    assert hooks == sorted(hooks) and hooks[-1] < names.index("get_width")
+    assert all(type(Rect.__dict__[n]).__name__ == "getset_descriptor" for n in PROPERTIES)
+
+
 def test_importing_again_gives_the_same_module_without_a_new_start_up():
     test_dict = rect_module.__test__
     del sys.modules["tessel.rect.rect"]
