@@ -114,6 +114,9 @@ void add_frame(Frame f) noexcept {
     PyObject *globals = g_globals;
     // Building the frame must not run with the exception pending; it is put back after.
     PyObject *exc = PyErr_GetRaisedException();
+    if (exc == nullptr) {
+        return;  // nothing is being raised: there is no traceback to extend
+    }
     PyCodeObject *code = code_for(f);
     PyFrameObject *frame = nullptr;
     if (code != nullptr && globals != nullptr) {
