@@ -8,6 +8,7 @@
 
 #include "common/number.hpp"
 #include "common/ref.hpp"
+#include "common/vector_type.hpp"
 #include "tessel/vector2.h"
 
 namespace {
@@ -128,24 +129,11 @@ PyObject *vector2_repr(PyObject *self) {
     return PyUnicode_FromFormat("%U(%R, %R)", name.get(), x.get(), y.get());
 }
 
-// (type(self), (x, y)), plus the state that __getstate__ gives for a subclass instance
-// with attributes of its own (its __dict__, or its slots).
+// Pickled as a call of the type with the components.
 PyObject *vector2_reduce(PyObject *self, PyObject *) {
     vector2_t v = load(data_of(self));
-    PyObject *type = reinterpret_cast<PyObject *>(Py_TYPE(self));
-    if (Py_IS_TYPE(self, &Vector2Type)) {
-        return Py_BuildValue("O(dd)", type, double(v.x), double(v.y));
-    }
-    Ref state = Ref::steal(PyObject_CallMethod(self, "__getstate__", nullptr));
-    if (!state) {
-        return nullptr;
-    }
-    bool empty = state.get() == Py_None ||
-                 (PyDict_CheckExact(state.get()) && PyDict_GET_SIZE(state.get()) == 0);
-    if (empty) {
-        return Py_BuildValue("O(dd)", type, double(v.x), double(v.y));
-    }
-    return Py_BuildValue("O(dd)O", type, double(v.x), double(v.y), state.get());
+    return tessel::reduce_vector(self, &Vector2Type,
+                                 Ref::steal(Py_BuildValue("(dd)", double(v.x), double(v.y))));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -185,17 +173,7 @@ PyTypeObject Vector2Type = {
 // The module
 
 int vector2_exec(PyObject *module) {
-    if (PyType_Ready(&Vector2Type) < 0) {
-        return -1;
-    }
-    Ref dict = Ref::steal(PyType_GetDict(&Vector2Type));
-    Ref capsule = Ref::steal(PyCapsule_New(&vector2_vtable, nullptr, nullptr));
-    if (!dict || !capsule ||
-        PyDict_SetItemString(dict.get(), "__pyx_vtable__", capsule.get()) < 0) {
-        return -1;
-    }
-    PyType_Modified(&Vector2Type);
-    return PyModule_AddType(module, &Vector2Type);
+    return tessel::publish_vector_type(module, &Vector2Type, &vector2_vtable);
 }
 
 PyModuleDef_Slot vector2_slots[] = {

@@ -9,6 +9,7 @@
 
 #include "common/number.hpp"
 #include "common/ref.hpp"
+#include "common/vector_type.hpp"
 #include "tessel/vector4.h"
 
 namespace {
@@ -133,24 +134,11 @@ PyObject *vector4_repr(PyObject *self) {
                                 w.get());
 }
 
-// (type(self), (x, y, z, w)), plus the state that __getstate__ gives for a subclass
-// instance with attributes of its own (its __dict__, or its slots).
+// Pickled as a call of the type with the components.
 PyObject *vector4_reduce(PyObject *self, PyObject *) {
     vector4_t v = load(data_of(self));
-    PyObject *type = reinterpret_cast<PyObject *>(Py_TYPE(self));
-    if (Py_IS_TYPE(self, &Vector4Type)) {
-        return Py_BuildValue("O(dddd)", type, v.x, v.y, v.z, v.w);
-    }
-    Ref state = Ref::steal(PyObject_CallMethod(self, "__getstate__", nullptr));
-    if (!state) {
-        return nullptr;
-    }
-    bool empty = state.get() == Py_None ||
-                 (PyDict_CheckExact(state.get()) && PyDict_GET_SIZE(state.get()) == 0);
-    if (empty) {
-        return Py_BuildValue("O(dddd)", type, v.x, v.y, v.z, v.w);
-    }
-    return Py_BuildValue("O(dddd)O", type, v.x, v.y, v.z, v.w, state.get());
+    return tessel::reduce_vector(self, &Vector4Type,
+                                 Ref::steal(Py_BuildValue("(dddd)", v.x, v.y, v.z, v.w)));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -192,17 +180,7 @@ PyTypeObject Vector4Type = {
 // The module
 
 int vector4_exec(PyObject *module) {
-    if (PyType_Ready(&Vector4Type) < 0) {
-        return -1;
-    }
-    Ref dict = Ref::steal(PyType_GetDict(&Vector4Type));
-    Ref capsule = Ref::steal(PyCapsule_New(&vector4_vtable, nullptr, nullptr));
-    if (!dict || !capsule ||
-        PyDict_SetItemString(dict.get(), "__pyx_vtable__", capsule.get()) < 0) {
-        return -1;
-    }
-    PyType_Modified(&Vector4Type);
-    return PyModule_AddType(module, &Vector4Type);
+    return tessel::publish_vector_type(module, &Vector4Type, &vector4_vtable);
 }
 
 PyModuleDef_Slot vector4_slots[] = {
