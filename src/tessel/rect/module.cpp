@@ -82,7 +82,8 @@ PyObject *create(PyObject *spec, PyModuleDef *) {
     return module.release();
 }
 
-// Step 4: only the major and minor versions must match.
+// Warns when the running interpreter's major.minor differs from the headers' (the micro
+// version and release level may differ); false when the warning is raised as an error.
 bool check_version() {
     int major = static_cast<int>((Py_Version >> 24) & 0xFF);
     int minor = static_cast<int>((Py_Version >> 16) & 0xFF);
@@ -148,7 +149,8 @@ bool install_method(const MethodSpec &spec) {
     return set_class_item(str(spec.name), method.get());
 }
 
-// Step 11: the hooks go in only while pickling is object's own (or already ours).
+// The pickling hooks go in only while pickling is object's own (or already ours), so a
+// class that pickles in some other way is left alone.
 bool install_pickling() {
     PyObject *type = reinterpret_cast<PyObject *>(&RectType);
     PyObject *object = reinterpret_cast<PyObject *>(&PyBaseObject_Type);
@@ -173,15 +175,16 @@ bool install_pickling() {
     return install_method(kReduceMethod) && install_method(kSetstateMethod);
 }
 
+// The start-up proper, in its fixed order; the first failure ends it (exec then drops the
+// module so that a later import starts afresh).
 bool exec_steps(PyObject *module) {
-    // Step 2.
+    // From here on the module is the one this process serves; the lock is declared at once.
     g_state.module = Py_NewRef(module);
 #ifdef Py_GIL_DISABLED
     if (PyUnstable_Module_SetGIL(module, Py_MOD_GIL_USED) < 0) {
         return false;
     }
 #endif
-    // Step 3.
     Py_XSETREF(g_state.dict, Py_NewRef(PyModule_GetDict(module)));
     if (g_state.builtins == nullptr) {
         g_state.builtins = PyImport_ImportModule("builtins");
@@ -192,12 +195,11 @@ bool exec_steps(PyObject *module) {
     if (PyDict_SetItemString(g_state.dict, "__builtins__", g_state.builtins) < 0) {
         return false;
     }
-    // Steps 4 and 5.
     if (!check_version() || !make_constants()) {
         return false;
     }
     frames_ready();
-    // Step 6.
+    // An embedding host may run the module as __main__; either way it is importable by name.
     if (__pyx_module_is_main_tessel__rect__rect &&
         PyDict_SetItem(g_state.dict, str(Str::name), str(Str::main)) < 0) {
         return false;
@@ -208,7 +210,7 @@ bool exec_steps(PyObject *module) {
         (present == 0 && PyDict_SetItem(modules, str(Str::module_name), module) < 0)) {
         return false;
     }
-    // Steps 7 to 10.
+    // The method table is filled before the type is readied, then published with it.
     fill_vtable();
     if (PyType_Ready(&RectType) < 0 || !method_type_ready()) {
         return false;
@@ -221,7 +223,6 @@ bool exec_steps(PyObject *module) {
     if (PyDict_SetItemString(g_state.dict, "Rect", reinterpret_cast<PyObject *>(&RectType)) < 0) {
         return false;
     }
-    // Steps 11 and 12.
     if (!install_pickling() ||
         !import_vector_type("tessel.vector2.vector2", "Vector2", kVector2Size,
                             &g_state.vector2_type, reinterpret_cast<void **>(&g_state.vector2_vtab),
@@ -231,13 +232,12 @@ bool exec_steps(PyObject *module) {
                             &g_state.vector4_components)) {
         return false;
     }
-    // Step 13.
+    // Methods last: they take the vector types as declared parameter types.
     for (const MethodSpec &spec : kMethods) {
         if (!install_method(spec)) {
             return false;
         }
     }
-    // Steps 14 and 15.
     Ref unpickle = Ref::steal(new_unpickle_function());
     if (!unpickle) {
         return false;
