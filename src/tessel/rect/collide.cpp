@@ -196,14 +196,27 @@ int collide_point_vector2(RectObject *self, Vector2Object *point, int) {
                   Frame::collide_point_vector2);
 }
 
+namespace {
+
+// The typed tuple and list forms: items taken as they are, bounds-checked.
+int collide_point_items(RectObject *self, PyObject *point, Frame f) {
+    return answer(contains(self, [&](int a) { return Num::of(typed_item(point, a)); }), f);
+}
+
+int collide_rect_items(RectObject *self, PyObject *other, Frame f) {
+    auto read = [&](int i) { return Num::of(typed_item(other, i)); };
+    auto far = [&](int a) { return read_sum(read, a, a + 2); };
+    return answer(overlaps(self, far, read), f);
+}
+
+}  // namespace
+
 int collide_point_tuple(RectObject *self, PyObject *point, int) {
-    return answer(contains(self, [&](int a) { return Num::of(typed_item(point, a)); }),
-                  Frame::collide_point_tuple);
+    return collide_point_items(self, point, Frame::collide_point_tuple);
 }
 
 int collide_point_list(RectObject *self, PyObject *point, int) {
-    return answer(contains(self, [&](int a) { return Num::of(typed_item(point, a)); }),
-                  Frame::collide_point_list);
+    return collide_point_items(self, point, Frame::collide_point_list);
 }
 
 int collide_rect(RectObject *self, PyObject *other, int) {
@@ -234,15 +247,11 @@ int collide_rect_rect(RectObject *self, RectObject *other, int) {
 }
 
 int collide_rect_tuple(RectObject *self, PyObject *other, int) {
-    auto read = [&](int i) { return Num::of(typed_item(other, i)); };
-    auto far = [&](int a) { return read_sum(read, a, a + 2); };
-    return answer(overlaps(self, far, read), Frame::collide_rect_tuple);
+    return collide_rect_items(self, other, Frame::collide_rect_tuple);
 }
 
 int collide_rect_list(RectObject *self, PyObject *other, int) {
-    auto read = [&](int i) { return Num::of(typed_item(other, i)); };
-    auto far = [&](int a) { return read_sum(read, a, a + 2); };
-    return answer(overlaps(self, far, read), Frame::collide_rect_list);
+    return collide_rect_items(self, other, Frame::collide_rect_list);
 }
 
 }  // namespace tessel::rect
