@@ -8,6 +8,7 @@ TESSEL_ROOT=${TESSEL_ROOT:-/var/lib/tessel/forky}
 TESSEL_FT_PREFIX=/opt/py313t
 TESSEL_ROOT_MARKER=$TESSEL_ROOT/.tessel-root-ready-v1
 TESSEL_FT_MARKER=$TESSEL_ROOT$TESSEL_FT_PREFIX/.tessel-ft-ready-v1
+TESSEL_TOOLS_MARKER=$TESSEL_ROOT/.tessel-tools
 TESSEL_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 say() { printf 'tessel: %s\n' "$*" >&2; }
