@@ -3,8 +3,15 @@
     python bench/bench_rect.py [--repeat N] [--number N]
 
 Each figure is the best of --repeat timeit runs of --number calls, minus the cost of an
-empty loop. Where a reference rectangle type is importable (python3-pygame in the testing
-root; `scripts/bench` installs it), its figures and the ratio are printed beside ours.
+empty loop. The runs are interleaved: every round times every statement once, so a busy
+machine slows all columns alike. Beside tessel it prints, where they are importable:
+
+- the reference rectangle type (python3-pygame in the testing root; `scripts/bench`
+  installs it), and tessel / reference;
+- the floor (the bench-only helper bench/floor.cpp, which `scripts/bench` builds): the
+  same operation doing only the component reads, conversions and value creations it must
+  do, reached the same way, and tessel / floor.
+
 Absolute times drift between runs and machines: compare ratios taken in one run.
 """
 
@@ -13,68 +20,110 @@ import sys
 import timeit
 
 
-# (label, our statement, reference statement or None); setup names: r, r2, p, t, l, v
+# (label, tessel statement, reference statement or None, floor statement or None).
+# Setup names: r, r2, r3 (equal to r), p, t, l, v.
 CASES = [
-    ("Rect(1, 2, 3, 4)", "Rect(1, 2, 3, 4)", "Rect(1, 2, 3, 4)"),
-    ("r.x", "r.x", "r.x"),
-    ("r.right", "r.right", "r.right"),
-    ("r.center", "r.center", "r.center"),
-    ("r.x = 5", "r.x = 5", "r.x = 5"),
-    ("r.center = (5, 5)", "r.center = t", "r.center = t"),
-    ("r[2]", "r[2]", "r[2]"),
-    ("r == r2", "r == r2", "r == r2"),
-    ("collide_point((5, 5))", "r.collide_point(t)", "r.collidepoint(t)"),
-    ("collide_point_tuple((5, 5))", "r.collide_point_tuple(t)", None),
-    ("collide_point_vector2(v)", "r.collide_point_vector2(v)", None),
-    ("collide_rect(r2)", "r.collide_rect(r2)", "r.colliderect(r2)"),
-    ("collide_rect_rect(r2)", "r.collide_rect_rect(r2)", None),
-    ("collide_rect_list([...])", "r.collide_rect_list(l)", None),
-    ("get_tuple()", "r.get_tuple()", None),
-    ("repr(r)", "repr(r)", "repr(r)"),
+    ("Rect(1, 2, 3, 4)", "Rect(1, 2, 3, 4)", "Rect(1, 2, 3, 4)", "Rect(1, 2, 3, 4)"),
+    ("r.x", "r.x", "r.x", "r.x"),
+    ("r.right", "r.right", "r.right", "r.right"),
+    ("r.center", "r.center", "r.center", "r.center"),
+    ("r.x = 5", "r.x = 5", "r.x = 5", "r.x = 5"),
+    ("r.center = (5, 5)", "r.center = t", "r.center = t", "r.center = t"),
+    ("r[2]", "r[2]", "r[2]", "r[2]"),
+    ("r == r3 (equal)", "r == r3", "r == r3", "r == r3"),
+    ("collide_point((5, 5))", "r.collide_point(t)", "r.collidepoint(t)", "r.collide_point(t)"),
+    ("collide_rect(r2)", "r.collide_rect(r2)", "r.colliderect(r2)", "r.collide_rect(r2)"),
+    ("get_tuple()", "r.get_tuple()", None, "r.get_tuple()"),
+    ("repr(r)", "repr(r)", "repr(r)", "repr(r)"),
+    ("r == r2 (first pair differs)", "r == r2", "r == r2", None),
+    ("collide_point_tuple((5, 5))", "r.collide_point_tuple(t)", None, None),
+    ("collide_point_vector2(v)", "r.collide_point_vector2(v)", None, None),
+    ("collide_rect_rect(r2)", "r.collide_rect_rect(r2)", None, None),
+    ("collide_rect_list([...])", "r.collide_rect_list(l)", None, None),
 ]
 
+RECTS = (
+    "r = Rect(0, 0, 10, 10); r2 = Rect(5, 5, 10, 10); r3 = Rect(0, 0, 10, 10)\n"
+    "t = (5, 5); l = [5, 5, 10, 10]\n"
+)
+SETUPS = {
+    "tessel": (
+        "from tessel.rect.rect import Rect\n"
+        "from tessel.vector2.vector2 import Vector2\n" + RECTS + "v = Vector2(5, 5)\n"
+    ),
+    "reference": "from pygame import Rect\n" + RECTS,
+    "floor": "from floor import Floor as Rect\n" + RECTS,
+}
+COLUMNS = {"tessel": 1, "reference": 2, "floor": 3}
 
-def best_ns(stmt, setup, number, repeat):
-    timer = timeit.Timer(stmt, setup=setup)
-    empty = timeit.Timer("pass", setup=setup)
-    run = min(timer.repeat(repeat=repeat, number=number))
-    base = min(empty.repeat(repeat=repeat, number=number))
-    return max(run - base, 0.0) / number * 1e9
+
+def available():
+    found = ["tessel"]
+    for name, module in (("reference", "pygame"), ("floor", "floor")):
+        try:
+            __import__(module)
+        except ImportError:
+            continue
+        found.append(name)
+    return found
+
+
+def measure(kinds, number, repeat):
+    """Best time per call of every (case, kind), over interleaved rounds."""
+    timers = {}
+    for kind in kinds:
+        setup = SETUPS[kind]
+        timers[kind, None] = timeit.Timer("pass", setup=setup)
+        for case in CASES:
+            stmt = case[COLUMNS[kind]]
+            if stmt is not None:
+                timers[kind, case[0]] = timeit.Timer(stmt, setup=setup)
+    best = {}
+    for _ in range(repeat):
+        for key, timer in timers.items():
+            seconds = timer.timeit(number)
+            best[key] = min(best.get(key, seconds), seconds)
+    ns = {}
+    for (kind, label), seconds in best.items():
+        if label is not None:
+            ns[kind, label] = max(seconds - best[kind, None], 0.0) / number * 1e9
+    return ns
+
+
+def ratio(a, b):
+    if a is None or b is None:
+        return ""
+    return f"{a / b:.2f}" if b else "inf"
 
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--repeat", type=int, default=5)
+    parser.add_argument("--repeat", type=int, default=7)
     parser.add_argument("--number", type=int, default=200_000)
     args = parser.parse_args(argv)
 
-    ours = (
-        "from tessel.rect.rect import Rect\n"
-        "from tessel.vector2.vector2 import Vector2\n"
-        "r = Rect(0, 0, 10, 10); r2 = Rect(5, 5, 10, 10)\n"
-        "t = (5, 5); l = [5, 5, 10, 10]; v = Vector2(5, 5)\n"
+    kinds = available()
+    ns = measure(kinds, args.number, args.repeat)
+    print(
+        f"Python {sys.version.split()[0]}, best of {args.repeat} interleaved rounds "
+        f"x {args.number} calls, ns per call"
     )
-    try:
-        import pygame  # noqa: F401  (reference C rectangle, optional)
-
-        reference = (
-            "from pygame import Rect\n"
-            "r = Rect(0, 0, 10, 10); r2 = Rect(5, 5, 10, 10); t = (5, 5)\n"
-        )
-    except ImportError:
-        reference = None
-
-    print(f"Python {sys.version.split()[0]}, best of {args.repeat} x {args.number} calls")
-    header = f"{'operation':32} {'tessel ns':>10}"
-    if reference:
-        header += f" {'reference ns':>13} {'ratio':>7}"
+    header = f"{'operation':30} {'tessel':>8}"
+    if "reference" in kinds:
+        header += f" {'reference':>10} {'tessel/ref':>10}"
+    if "floor" in kinds:
+        header += f" {'floor':>8} {'tessel/floor':>12}"
     print(header)
-    for label, stmt, ref_stmt in CASES:
-        ns = best_ns(stmt, ours, args.number, args.repeat)
-        line = f"{label:32} {ns:10.1f}"
-        if reference and ref_stmt:
-            ref_ns = best_ns(ref_stmt, reference, args.number, args.repeat)
-            line += f" {ref_ns:13.1f} {ns / ref_ns if ref_ns else float('inf'):7.2f}"
+    for case in CASES:
+        label = case[0]
+        ours = ns.get(("tessel", label))
+        line = f"{label:30} {ours:8.1f}"
+        for kind, width, ratio_width in (("reference", 10, 10), ("floor", 8, 12)):
+            if kind not in kinds:
+                continue
+            theirs = ns.get((kind, label))
+            shown = f"{theirs:.1f}" if theirs is not None else "-"
+            line += f" {shown:>{width}} {ratio(ours, theirs):>{ratio_width}}"
         print(line)
 
 
