@@ -40,6 +40,14 @@ PyObject *read(PyObject *vector, int axis) {
     return g_component[axis]->get(vector, g_component[axis]->closure);
 }
 
+// One read of component i (position.x, position.y, size.x, size.y), the field held while it is read.
+PyObject *read_field(PyObject *self, int i) {
+    PyObject *vector = Py_NewRef(i < 2 ? as_floor(self)->position : as_floor(self)->size);
+    PyObject *value = read(vector, i % 2);
+    Py_DECREF(vector);
+    return value;
+}
+
 // A read of field.<axis> converted to a double; the field held while it is read.
 bool read_double(PyObject *FloorObject::*field, PyObject *self, int axis, double *out) {
     PyObject *vector = Py_NewRef(as_floor(self)->*field);
@@ -133,12 +141,7 @@ void floor_dealloc(PyObject *self) {
 }
 
 // r.x: one read.
-PyObject *get_x(PyObject *self, void *) {
-    PyObject *vector = Py_NewRef(as_floor(self)->position);
-    PyObject *value = read(vector, 0);
-    Py_DECREF(vector);
-    return value;
-}
+PyObject *get_x(PyObject *self, void *) { return read_field(self, 0); }
 
 // r.x = value: one write of the caller's object.
 int set_x(PyObject *self, PyObject *value, void *) {
@@ -205,13 +208,7 @@ PyObject *floor_getitem(PyObject *self, PyObject *index) {
         return refuse();
     }
     Py_ssize_t i = PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject *>(index));
-    if (i < 0 || i > 3) {
-        return refuse();
-    }
-    PyObject *vector = Py_NewRef(i < 2 ? as_floor(self)->position : as_floor(self)->size);
-    PyObject *value = read(vector, static_cast<int>(i % 2));
-    Py_DECREF(vector);
-    return value;
+    return i < 0 || i > 3 ? refuse() : read_field(self, static_cast<int>(i));
 }
 
 Py_ssize_t floor_length(PyObject *) { return 4; }
@@ -287,25 +284,27 @@ PyObject *collide_rect(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
     Py_RETURN_TRUE;
 }
 
-// get_tuple(): four reads, one new tuple.
+// get_tuple(): four reads (the field taken afresh for each), one new tuple.
 PyObject *get_tuple(PyObject *self, PyObject *const *, Py_ssize_t nargs, PyObject *kwnames) {
     if (nargs != 0 || kwnames != nullptr) {
         return refuse();
     }
-    PyObject *position = Py_NewRef(as_floor(self)->position);
-    PyObject *sz = Py_NewRef(as_floor(self)->size);
-    PyObject *values[4] = {read(position, 0), nullptr, nullptr, nullptr};
-    values[1] = values[0] ? read(position, 1) : nullptr;
-    values[2] = values[1] ? read(sz, 0) : nullptr;
-    values[3] = values[2] ? read(sz, 1) : nullptr;
-    Py_DECREF(position);
-    Py_DECREF(sz);
-    PyObject *result = values[3] ? PyTuple_New(4) : nullptr;
+    PyObject *values[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        values[i] = read_field(self, i);
+        if (values[i] == nullptr) {
+            for (int j = 0; j < i; ++j) {
+                Py_DECREF(values[j]);
+            }
+            return nullptr;
+        }
+    }
+    PyObject *result = PyTuple_New(4);
     for (int i = 0; i < 4; ++i) {
         if (result != nullptr) {
             PyTuple_SET_ITEM(result, i, values[i]);
         } else {
-            Py_XDECREF(values[i]);
+            Py_DECREF(values[i]);
         }
     }
     return result;
