@@ -86,6 +86,17 @@ Ref equal(PyObject *left, PyObject *right) {
     return Ref::steal(PyObject_RichCompare(left, right, Py_EQ));
 }
 
+// other.position or other.size, for an operand already known to be a Rect. Every Rect is
+// exactly of the Rect type (it has no subtypes), which is immutable, has the generic
+// attribute access and no instance dict, so the attribute access always ends in the
+// field's own descriptor: taking the field gives the very same object.
+Ref other_vector(PyObject *other, const Component &c) {
+    if (Py_IS_TYPE(other, &RectType) && Py_TYPE(other)->tp_getattro == PyObject_GenericGetAttr) {
+        return field(as_rect(other), c.field);
+    }
+    return get_attr(other, c.field_name);
+}
+
 // The short-circuit "and" of the four component comparisons, other's values read through
 // its position and size properties.
 PyObject *eq(RectObject *self, PyObject *other) {
@@ -98,7 +109,7 @@ PyObject *eq(RectObject *self, PyObject *other) {
         if (!left) {
             return nullptr;
         }
-        Ref vector = get_attr(other, c.field_name);
+        Ref vector = other_vector(other, c);
         Ref right = vector ? get_attr(vector.get(), c.axis) : Ref();
         if (!right) {
             return nullptr;
