@@ -21,9 +21,21 @@ bool in_range(int i) { return 0 <= i && i < kLength; }
 
 void raise_out_of_range() { PyErr_SetObject(PyExc_IndexError, str(Str::index_out_of_range)); }
 
+// The index as a 32-bit int. A compact exact int is what the general conversion reads
+// from the object itself, and its value (at most one 30-bit digit) always fits.
+bool index_of(PyObject *index, int *out) {
+    if (PyLong_CheckExact(index) &&
+        PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject *>(index))) {
+        *out = static_cast<int>(
+            PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject *>(index)));
+        return true;
+    }
+    return to_int32(index, out);
+}
+
 PyObject *getitem(RectObject *r, PyObject *index) {
     int i;
-    if (!to_int32(index, &i)) {
+    if (!index_of(index, &i)) {
         return nullptr;
     }
     if (!in_range(i)) {
@@ -44,7 +56,7 @@ PyObject *rect_getitem(PyObject *self, PyObject *index) {
 bool setitem(RectObject *r, PyObject *index, PyObject *value) {
     int i;
     double d;
-    if (!to_int32(index, &i) || !to_double(value, &d)) {
+    if (!index_of(index, &i) || !to_double(value, &d)) {
         return false;
     }
     if (!in_range(i)) {
