@@ -106,6 +106,12 @@ template <class Far, class Near> int overlaps(RectObject *r, Far far, Near near)
 
 // The general forms' argument, read as doubles before the rect is looked at.
 bool point_doubles(PyObject *point, double xy[2]) {
+    // An exact tuple is no Vector2, its length is its size and its items are its storage:
+    // the general path below would do the very same, with more calls.
+    if (PyTuple_CheckExact(point) && PyTuple_GET_SIZE(point) == 2) {
+        return to_double(PyTuple_GET_ITEM(point, 0), &xy[0]) &&
+               to_double(PyTuple_GET_ITEM(point, 1), &xy[1]);
+    }
     if (is_vector2(point)) {
         return attr_double(point, Str::x, &xy[0]) && attr_double(point, Str::y, &xy[1]);
     }
