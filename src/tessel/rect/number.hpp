@@ -53,8 +53,9 @@ class Num {
     bool unboxed_ = false;
 };
 
+// Exact floats are the usual operands: their paths come first in the code.
 inline Num binary(Num &a, Num &b, binaryfunc op, double (*exact)(double, double)) noexcept {
-    if (a.is_float() && b.is_float()) {
+    if (a.is_float() && b.is_float()) [[likely]] {
         return Num::of(exact(a.value(), b.value()));
     }
     PyObject *l = a.object();
@@ -85,7 +86,7 @@ inline int truth(PyObject *result) noexcept {
 
 // a <op> b through rich comparison and the truth test: 1, 0, or -1 with an exception set.
 inline int compare(Num &a, Num &b, int op) noexcept {
-    if (a.is_float() && b.is_float()) {
+    if (a.is_float() && b.is_float()) [[likely]] {
         double l = a.value();
         double r = b.value();
         switch (op) {
