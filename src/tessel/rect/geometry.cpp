@@ -167,6 +167,12 @@ Ref point_item(PyObject *value, Py_ssize_t i) {
     return Ref::steal(key ? PyObject_GetItem(value, key.get()) : nullptr);
 }
 
+// Whether a point given to center is a Vector2. An exact tuple or list is not one; saying
+// so at once spares the walk through its type's bases.
+bool is_point_vector(PyObject *value) {
+    return !PyTuple_CheckExact(value) && !PyList_CheckExact(value) && is_vector2(value);
+}
+
 bool point_double(PyObject *value, Py_ssize_t i, double *out) {
     Ref item = point_item(value, i);
     return item && to_double(item.get(), out);
@@ -178,8 +184,8 @@ int center_set(PyObject *self, PyObject *value, void *closure) {
         return refuse_delete();
     }
     double x, y;
-    bool read = is_vector2(value) ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
-                                  : point_double(value, 0, &x) && point_double(value, 1, &y);
+    bool read = is_point_vector(value) ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
+                                       : point_double(value, 0, &x) && point_double(value, 1, &y);
     if (!read || move_to(as_rect(self), Str::x, Num::of(x), true) < 0 ||
         move_to(as_rect(self), Str::y, Num::of(y), true) < 0) {
         return fail_set(p.set);
