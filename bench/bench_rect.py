@@ -3,8 +3,9 @@
     python bench/bench_rect.py [--repeat N] [--number N]
 
 Each figure is the best of --repeat timeit runs of --number calls, minus the cost of an
-empty loop. The runs are interleaved: every round times every statement once, so a busy
-machine slows all columns alike. Beside tessel it prints, where they are importable:
+empty loop. The runs are interleaved and short: every round times every statement once,
+so a burst of load on a busy machine spoils one round of every column alike, and the best
+of many rounds is taken from the quiet ones. Beside tessel it prints, where they are importable:
 
 - the reference rectangle type (python3-pygame in the testing root; `scripts/bench`
   installs it), and tessel / reference;
@@ -98,8 +99,8 @@ def ratio(a, b):
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--repeat", type=int, default=7)
-    parser.add_argument("--number", type=int, default=200_000)
+    parser.add_argument("--repeat", type=int, default=40)
+    parser.add_argument("--number", type=int, default=20_000)
     args = parser.parse_args(argv)
 
     kinds = available()
