@@ -334,48 +334,52 @@ template <class Spec> struct VectorType {
         return combine(a, b, [](double l, double r) { return l - r; });
     }
 
-    static PyObject *scaled(PyObject *self, double k) {
+    template <class Op> static PyObject *mapped(PyObject *self, Op op) {
         Values v = load(self);
         for (double &c : v) {
-            c *= k;
+            c = op(c);
         }
         return make(v);
     }
-    static PyObject *nb_multiply(PyObject *a, PyObject *b) {
-        PyObject *v = is_vector(a) ? a : b;  // v * k, else k * v
-        double k;
-        Read read = is_vector(v) ? scalar(v == a ? b : a, k) : Read::other;
-        return read == Read::ok ? scaled(v, k) : failed(read);
+    static PyObject *nb_negative(PyObject *self) {
+        return mapped(self, [](double c) { return -c; });
     }
-    static PyObject *nb_true_divide(PyObject *a, PyObject *b) {
-        double k;
-        Read read = is_vector(a) ? scalar(b, k) : Read::other;
+    static PyObject *nb_positive(PyObject *self) {
+        return mapped(self, [](double c) { return c; });
+    }
+
+    // The factor of v * k or v / k: a number, and for a division one that is not zero.
+    static Read factor(PyObject *self, PyObject *k, bool divide, double &out) {
+        Read read = is_vector(self) ? scalar(k, out) : Read::other;
+        return read == Read::ok && divide && !divisor(out) ? Read::error : read;
+    }
+    template <bool divide> static PyObject *scaled(PyObject *self, PyObject *k) {
+        double f;
+        Read read = factor(self, k, divide, f);
         if (read != Read::ok) {
             return failed(read);
         }
-        if (!divisor(k)) {
-            return nullptr;
-        }
-        Values v = load(a);
-        for (double &c : v) {
-            c /= k;
-        }
-        return make(v);
+        return mapped(self, [f](double c) { return divide ? c / f : c * f; });
     }
-    static PyObject *nb_negative(PyObject *self) { return scaled(self, -1.0); }
-    static PyObject *nb_positive(PyObject *self) { return make(load(self)); }
+    static PyObject *nb_multiply(PyObject *a, PyObject *b) {
+        return is_vector(a) ? scaled<false>(a, b) : scaled<false>(b, a);  // v * k, else k * v
+    }
+    static PyObject *nb_true_divide(PyObject *a, PyObject *b) { return scaled<true>(a, b); }
 
     // In-place forms change the vector itself and return it.
+    template <class Op> static PyObject *updated(PyObject *self, Op op) {
+        for (Py_ssize_t i = 0; i < N; ++i) {
+            update(self, i, [&](double c) { return op(c, i); });
+        }
+        return Py_NewRef(self);
+    }
     template <class Op> static PyObject *combine_into(PyObject *self, PyObject *other, Op op) {
         Values r;
         Read read = is_vector(self) ? operand(other, r) : Read::other;
         if (read != Read::ok) {
             return failed(read);
         }
-        for (Py_ssize_t i = 0; i < N; ++i) {
-            update(self, i, [&](double c) { return op(c, r[i]); });
-        }
-        return Py_NewRef(self);
+        return updated(self, [&](double c, Py_ssize_t i) { return op(c, r[i]); });
     }
     static PyObject *nb_inplace_add(PyObject *self, PyObject *other) {
         return combine_into(self, other, [](double l, double r) { return l + r; });
@@ -383,30 +387,19 @@ template <class Spec> struct VectorType {
     static PyObject *nb_inplace_subtract(PyObject *self, PyObject *other) {
         return combine_into(self, other, [](double l, double r) { return l - r; });
     }
-    static PyObject *nb_inplace_multiply(PyObject *self, PyObject *other) {
-        double k;
-        Read read = is_vector(self) ? scalar(other, k) : Read::other;
+    template <bool divide> static PyObject *scaled_into(PyObject *self, PyObject *k) {
+        double f;
+        Read read = factor(self, k, divide, f);
         if (read != Read::ok) {
             return failed(read);
         }
-        for (Py_ssize_t i = 0; i < N; ++i) {
-            update(self, i, [k](double c) { return c * k; });
-        }
-        return Py_NewRef(self);
+        return updated(self, [f](double c, Py_ssize_t) { return divide ? c / f : c * f; });
     }
-    static PyObject *nb_inplace_true_divide(PyObject *self, PyObject *other) {
-        double k;
-        Read read = is_vector(self) ? scalar(other, k) : Read::other;
-        if (read != Read::ok) {
-            return failed(read);
-        }
-        if (!divisor(k)) {
-            return nullptr;
-        }
-        for (Py_ssize_t i = 0; i < N; ++i) {
-            update(self, i, [k](double c) { return c / k; });
-        }
-        return Py_NewRef(self);
+    static PyObject *nb_inplace_multiply(PyObject *self, PyObject *k) {
+        return scaled_into<false>(self, k);
+    }
+    static PyObject *nb_inplace_true_divide(PyObject *self, PyObject *k) {
+        return scaled_into<true>(self, k);
     }
 
     // -----------------------------------------------------------------------------------

@@ -9,6 +9,8 @@
 
 namespace {
 
+// What this vector is; the rest is common/vector_type.hpp. The vector4 module's record has
+// the same shape on purpose: it answers the same questions.
 struct Vector2Spec {
     using Object = Vector2Object;
     using Component = float;

@@ -10,6 +10,8 @@
 
 namespace {
 
+// What this vector is; the rest is common/vector_type.hpp. The vector2 module's record has
+// the same shape on purpose: it answers the same questions.
 struct Vector4Spec {
     using Object = Vector4Object;
     using Component = double;
