@@ -1,6 +1,7 @@
 """What both vector types compute, checked against a model over Python floats: a Vector2
 stores each result narrowed to single precision (struct's "f"), a Vector4 stores it as is."""
 
+import gc
 import itertools
 import math
 import operator
@@ -325,3 +326,40 @@ def test_threads_share_a_vector_without_the_lock():
     out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
                          env=env, timeout=120)
     assert out.returncode == 0 and out.stdout == "ok\n", out.stderr
+
+
+def _every_operation(kind):
+    v, n = kind.type(*range(1, kind.size + 1)), kind.size
+    sub = SUBTYPES[kind.type](*v)
+    results = [v + v, v - (1,) * n, [1] * n + v, v * 2, 2 * v, v / 2, -v, +v, sub + sub,
+               v.length(), v.length_squared(), v.dot(v), v.distance_to([0] * n),
+               v.normalized(), v.lerp(v, 0.5), v.copy(), list(v), v[-1], repr(v), repr(sub),
+               v.__add__("ab"), v.__mul__(v)]
+    v += v
+    v -= (1,) * n
+    v *= 0.5
+    v /= 2
+    v[0] = 3
+    for bad in [lambda: v / 0, lambda: v + ("a",) * n, lambda: v[n], lambda: v.dot(None),
+                lambda: kind.type().normalized(), lambda: v.lerp(v), lambda: v.lerp(v, "t"),
+                lambda: v.__setitem__(0, "x"), lambda: v.__delitem__(0)]:
+        try:
+            bad()
+        except (TypeError, ValueError, IndexError, ZeroDivisionError):
+            pass
+    return results
+
+
+@pytest.mark.skipif(not hasattr(sys, "gettotalrefcount"), reason="needs a debug interpreter")
+@kinds
+def test_operations_do_not_leak(kind):
+    def measure(rounds):
+        for _ in range(rounds):
+            _every_operation(kind)
+        gc.collect()
+        return sys.gettotalrefcount(), sys.getallocatedblocks()
+
+    measure(20)  # warm caches
+    refs0, blocks0 = measure(1)
+    refs1, blocks1 = measure(400)
+    assert refs1 - refs0 < 40 and blocks1 - blocks0 < 40, (refs1 - refs0, blocks1 - blocks0)
