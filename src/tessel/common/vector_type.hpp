@@ -109,8 +109,7 @@ template <class Spec> struct VectorType {
     template <class Op> static void update(PyObject *self, Py_ssize_t i, Op op) {
         std::atomic_ref<T> c(component(self, i));
         T old = c.load(std::memory_order_relaxed);
-        while (!c.compare_exchange_weak(old, narrow(op(double(old))),
-                                        std::memory_order_relaxed)) {
+        while (!c.compare_exchange_weak(old, narrow(op(double(old))), std::memory_order_relaxed)) {
         }
     }
 
@@ -569,8 +568,7 @@ template <class Spec> struct VectorType {
         {"normalized", normalized, METH_NOARGS,
          PyDoc_STR("normalized($self, /)\n--\n\nA new vector of length 1 in the same "
                    "direction; ValueError for the zero vector.")},
-        {"lerp", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(lerp)),
-         METH_FASTCALL,
+        {"lerp", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(lerp)), METH_FASTCALL,
          PyDoc_STR("lerp($self, other, t, /)\n--\n\nThe point at t on the way from this "
                    "vector to other (t = 0 gives this vector, 1 gives other).")},
         {nullptr, nullptr, 0, nullptr},

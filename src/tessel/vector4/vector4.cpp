@@ -16,17 +16,17 @@ struct Vector4Spec {
     using Object = Vector4Object;
     using Component = double;
     static constexpr Py_ssize_t size = 4;
-    static constexpr std::array<double vector4_t::*, 4> fields = {
-        &vector4_t::x, &vector4_t::y, &vector4_t::z, &vector4_t::w};
+    static constexpr std::array<double vector4_t::*, 4> fields = {&vector4_t::x, &vector4_t::y,
+                                                                  &vector4_t::z, &vector4_t::w};
     static constexpr std::array<const char *, 5> names = {"x", "y", "z", "w", nullptr};
-    static constexpr std::array<const char *, 4> component_docs = {
-        "x component", "y component", "z component", "w component"};
+    static constexpr std::array<const char *, 4> component_docs = {"x component", "y component",
+                                                                   "z component", "w component"};
     static constexpr const char *name = "Vector4";
     static constexpr const char *qualified_name = "tessel.vector4.vector4.Vector4";
     static constexpr const char *iterator_name = "tessel.vector4.vector4.Vector4Iterator";
     static constexpr const char *init_format = "|dddd:Vector4";
-    static constexpr const char *doc = PyDoc_STR(
-        "Vector4(x=0.0, y=0.0, z=0.0, w=0.0)\n--\n\nFour double-precision floats.");
+    static constexpr const char *doc =
+        PyDoc_STR("Vector4(x=0.0, y=0.0, z=0.0, w=0.0)\n--\n\nFour double-precision floats.");
     static constexpr const char *module_name = "tessel.vector4.vector4";
     static constexpr const char *module_doc = PyDoc_STR("The Vector4 type.");
     static Vector4VTable vtable;
