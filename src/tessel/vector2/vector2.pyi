@@ -1,4 +1,6 @@
 """The Vector2 type: two single-precision floats."""
+# The class body mirrors vector4.pyi on purpose: both types offer the same operations,
+# and a stub states each class's interface in full (a shared base would not be the truth).
 
 from collections.abc import Iterator
 from typing import Any, ClassVar, Self, SupportsFloat, SupportsIndex
