@@ -107,3 +107,6 @@ def test_installed_wheel_imports_with_stubs_and_headers(dist):
     where, include, right = result.stdout.split()
     assert Path(where).parent == target / "tessel" and right == "4.0"
     assert {str(p.relative_to(target)) for p in Path(include).rglob("*.h")} == HEADERS
+    # The same headers that tests/test_clients.py builds its clients against.
+    for header in HEADERS:
+        assert (target / header).read_bytes() == (PACKAGE.parent / header).read_bytes()
