@@ -1,12 +1,15 @@
 """A small scene: rects built in several ways, moved through their properties, tested for
-collisions while they move, and saved and restored with pickle.
+collisions while they move, saved and restored with pickle, and drawn as an SVG picture.
 
 Run with scripts/example (which builds the package first), or with the build's staging
-tree on the path: PYTHONPATH=build/py314/stage python3.14 examples/scene.py
+tree on the path: PYTHONPATH=build/py314/stage python3.14 examples/scene.py [--svg PATH]
 """
 
+import argparse
 import copy
+import os
 import pickle
+import tempfile
 
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
@@ -56,6 +59,9 @@ def move_a_rect():
     print("unpacked", (x, y, w, h), "then r[0] = 0.1 reads", r[0])
 
 
+GOAL = (100.0, 100.0)
+
+
 def make_scene():
     walls = [Rect(0, 0, 200, 10), Rect(0, 190, 200, 10), Rect(0, 0, 10, 200), Rect(190, 0, 10, 200)]
     movers = {
@@ -89,10 +95,9 @@ def step(walls, movers):
         for b in names[i + 1:]:
             if movers[a][0].collide_rect(movers[b][0]):
                 events.append(f"{a} overlaps {b}")
-    goal = (100.0, 100.0)
     for name in names:
-        if movers[name][0].collide_point(goal):
-            events.append(f"{name} covers the goal {goal}")
+        if movers[name][0].collide_point(GOAL):
+            events.append(f"{name} covers the goal {GOAL}")
     return events
 
 
@@ -124,12 +129,78 @@ def save_and_restore(walls, movers):
     print("one more frame of both scenes gives the same events")
 
 
-def main():
+# ---------------------------------------------------------------------------------------
+# Pictures: plain SVG text. examples/pictures.py uses these too.
+
+OVERLAPPING, FREE, WALL = "#e4572e", "#4c9be8", "#9a9a9a"
+
+
+def svg_document(width, height, body):
+    return (f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
+            f'viewBox="0 0 {width} {height}" font-family="sans-serif" font-size="12">\n'
+            f'<rect width="{width}" height="{height}" fill="white"/>\n'
+            + "".join(line + "\n" for line in body) + "</svg>\n")
+
+
+def svg_rect(rect, fill, scale=1, origin=(0, 0), opacity=0.6, dash=False):
+    """The rect as an SVG rectangle; a negative size is drawn over the area it spans."""
+    x, y, w, h = (v * scale for v in rect)
+    x, y = min(x, x + w) + origin[0], min(y, y + h) + origin[1]
+    style = ' stroke-dasharray="4 3"' if dash else ""
+    return (f'<rect x="{x:g}" y="{y:g}" width="{abs(w):g}" height="{abs(h):g}" fill="{fill}" '
+            f'fill-opacity="{opacity}" stroke="{fill}"{style}/>')
+
+
+def svg_text(x, y, text, anchor="start"):
+    text = text.replace("&", "&amp;").replace("<", "&lt;")
+    return f'<text x="{x:g}" y="{y:g}" text-anchor="{anchor}">{text}</text>'
+
+
+def svg_point(x, y, inside, colour):
+    fill = colour if inside else "white"
+    return f'<circle cx="{x:g}" cy="{y:g}" r="3.5" fill="{fill}" stroke="{colour}"/>'
+
+
+def scene_svg(walls, movers, goal=GOAL):
+    """The scene as it stands: walls grey, each mover coloured by whether it overlaps
+    another rect of the scene, the goal marked with a cross."""
+    scale, margin = 2, 10
+    body = [svg_rect(wall, WALL, scale, (margin, margin), opacity=1) for wall in walls]
+    rects = walls + [rect for rect, _ in movers.values()]
+    for name, (rect, _) in movers.items():
+        hit = any(other is not rect and rect.collide_rect(other) for other in rects)
+        body.append(svg_rect(rect, OVERLAPPING if hit else FREE, scale, (margin, margin)))
+        body.append(svg_text(margin + rect.centerx * scale, margin + rect.y * scale - 3, name,
+                             "middle"))
+    gx, gy = (margin + v * scale for v in goal)
+    body.append(f'<path d="M{gx - 6:g} {gy - 6:g}L{gx + 6:g} {gy + 6:g}M{gx - 6:g} {gy + 6:g}'
+                f'L{gx + 6:g} {gy - 6:g}" stroke="black" stroke-width="2"/>')
+    body.append(svg_text(gx - 8, gy + 16, "goal", "end"))
+    legend_y = margin * 2 + 200 * scale + 4
+    body.append(svg_rect((margin, legend_y - 10, 12, 12), OVERLAPPING))
+    body.append(svg_text(margin + 18, legend_y, "overlaps another rect"))
+    body.append(svg_rect((margin + 170, legend_y - 10, 12, 12), FREE))
+    body.append(svg_text(margin + 188, legend_y, "overlaps none"))
+    return svg_document(200 * scale + 2 * margin, legend_y + 10, body)
+
+
+def write_scene_svg(walls, movers, path):
+    with open(path, "w", encoding="utf-8") as out:
+        out.write(scene_svg(walls, movers))
+    return path
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--svg", default=os.path.join(tempfile.gettempdir(), "tessel-scene.svg"),
+                        help="where to write the picture of the scene (default: %(default)s)")
+    args = parser.parse_args(argv)
     show_vectors()
     build_rects()
     move_a_rect()
     walls, movers = run_scene()
     save_and_restore(walls, movers)
+    print("\npicture of the scene written to", write_scene_svg(walls, movers, args.svg))
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@ import os
 import shutil
 import subprocess
 import sys
+from xml.etree import ElementTree
 
 import pytest
 
@@ -39,8 +40,20 @@ def test_a_run_that_selects_no_test_fails():
     assert "pytest exit status 5" in result.stderr
 
 
-def test_example_scene_runs():
-    result = subprocess.run([sys.executable, str(REPO / "examples" / "scene.py")],
+def test_example_scene_runs_and_draws_every_rect(tmp_path):
+    svg = tmp_path / "scene.svg"
+    result = subprocess.run([sys.executable, str(REPO / "examples" / "scene.py"), "--svg", str(svg)],
                             capture_output=True, text=True, timeout=60, cwd=REPO)
     assert result.returncode == 0, result.stderr
     assert "Vector2(0.10000000149011612, inf)" in result.stdout
+    assert result.stdout.rstrip().endswith(str(svg))
+    shapes = [e.tag.rpartition("}")[2] for e in ElementTree.parse(svg).iter()]
+    assert shapes.count("rect") == 1 + 4 + 4 + 2  # background, walls, movers, legend
+
+
+def test_committed_pictures_are_what_the_code_draws(tmp_path):
+    result = subprocess.run([sys.executable, str(REPO / "examples" / "pictures.py"),
+                             "--out", str(tmp_path)], capture_output=True, text=True, timeout=60)
+    assert result.returncode == 0, result.stderr
+    for name in ("scene.svg", "edge-rules.svg"):
+        assert (tmp_path / name).read_text() == (REPO / "docs" / name).read_text(), name

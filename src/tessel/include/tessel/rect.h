@@ -22,11 +22,14 @@ typedef struct RectObject {
     PyObject *size;     /* Vector2 (or subtype) or None; never NULL outside destruction */
 } RectObject;
 
-/* Entries take the receiver first and the skip-dispatch flag last; the flag is ignored.
- * Object results are new references, NULL with an exception set on failure.
- * Truth results are 1 or 0; 0 with an exception set is a failure, so callers test
- * PyErr_Occurred() after every call. Typed arguments are not checked. */
+/* Every entry but `new` takes the receiver first and the skip-dispatch flag last; the flag
+ * is ignored (0 and 1 act alike). Object results are new references, NULL with an exception
+ * set on failure. Truth results are 1 or 0; 0 with an exception set is a failure, so
+ * callers test PyErr_Occurred() after every call. Typed arguments are not checked: pass an
+ * object of the declared type, or None where the Python method accepts None. */
 typedef struct RectVTable {
+    /* A new rect holding these very objects (not copies, not checked: None is stored as it
+     * is); __init__ does not run. */
 #ifdef __cplusplus
     PyObject *(*new_)(PyObject *position, PyObject *size); /* `new`: a keyword in C++ */
 #else

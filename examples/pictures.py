@@ -1,0 +1,110 @@
+"""Draws the README's pictures with the package itself, so that they show what the code
+does: docs/scene.svg (the example scene, as examples/scene.py draws it) and
+docs/edge-rules.svg (which points are inside a rect and which rects overlap, at the edges
+and for zero and negative sizes). Every mark's colour comes from collide_point or
+collide_rect.
+
+    PYTHONPATH=build/py314/stage python3.14 examples/pictures.py [--out DIR]
+"""
+
+import argparse
+import contextlib
+import io
+import os
+
+import scene
+from scene import FREE, OVERLAPPING, WALL, svg_document, svg_point, svg_rect, svg_text
+from tessel.rect.rect import Rect
+
+SCALE, PANEL, TOP = 24, 200, 40  # pixels per unit, panel width, room for the titles
+INSIDE = "#2a9d4b"
+
+
+def grid_points(rect, origin, xs, ys):
+    """Every point of the grid, filled when the rect contains it."""
+    return [svg_point(origin[0] + x * SCALE, origin[1] + y * SCALE, rect.collide_point((x, y)),
+                      INSIDE if rect.collide_point((x, y)) else WALL) for x in xs for y in ys]
+
+
+def caption(origin, lines):
+    return [svg_text(origin[0], TOP + 150 + 16 * i, line) for i, line in enumerate(lines)]
+
+
+def closed_borders(origin):
+    r = Rect(1, 1, 4, 3)
+    body = [svg_text(origin[0], 20, "Points on the border are inside"),
+            svg_rect(r, FREE, SCALE, origin, 0.3)]
+    body += grid_points(r, origin, range(0, 7), range(0, 6))
+    return body + caption(origin, ["rect (1, 1, 4, 3) holds",
+                                   f"corner (5, 4): {r.collide_point((5, 4))}",
+                                   f"edge point (3, 1): {r.collide_point((3, 1))}",
+                                   f"(5.01, 2): {r.collide_point((5.01, 2))}"])
+
+
+def open_overlap(origin):
+    base = Rect(1, 1, 3, 3)
+    others = [("edge", "sharing only an edge", Rect(4, 1, 2, 2)),
+              ("corner", "sharing only a corner", Rect(4, 4, 2, 1.5)),
+              ("area", "sharing an area", Rect(0, 3.5, 2, 1.5))]
+    body = [svg_text(origin[0], 20, "Touching rects do not overlap"),
+            svg_rect(base, WALL, SCALE, origin, 0.3)]
+    lines = ["grey (1, 1, 3, 3) overlaps"]
+    for label, says, other in others:
+        hit = base.collide_rect(other)
+        body.append(svg_rect(other, OVERLAPPING if hit else FREE, SCALE, origin))
+        body.append(svg_text(origin[0] + other.right * SCALE + 3,
+                             origin[1] + other.bottom * SCALE, label))
+        lines.append(f"{says}: {hit}")
+    return body + caption(origin, lines)
+
+
+def zero_size(origin):
+    around, dot, on_border = Rect(1, 1, 4, 3), Rect(3, 2, 0, 0), Rect(1, 3, 0, 0)
+    body = [svg_text(origin[0], 20, "Zero size: a point"), svg_rect(around, WALL, SCALE, origin, 0.3)]
+    for r in (dot, on_border):
+        hit = around.collide_rect(r)
+        body.append(svg_point(origin[0] + r.x * SCALE, origin[1] + r.y * SCALE, True,
+                              OVERLAPPING if hit else FREE))
+    return body + caption(origin, [f"(3, 2, 0, 0) holds (3, 2): {dot.collide_point((3, 2))}",
+                                   f"  and overlaps the grey: {around.collide_rect(dot)}",
+                                   f"(1, 3, 0, 0) on the edge: {around.collide_rect(on_border)}"])
+
+
+def negative_size(origin):
+    r, same_area = Rect(5, 4, -4, -3), Rect(1, 1, 4, 3)
+    body = [svg_text(origin[0], 20, "Negative size: empty"),
+            svg_rect(r, WALL, SCALE, origin, 0.15, dash=True)]
+    body += grid_points(r, origin, range(0, 7), range(0, 6))
+    return body + caption(origin, ["(5, 4, -4, -3) spans this area",
+                                   f"holds its middle: {r.collide_point((3, 2))}",
+                                   f"overlaps (1, 1, 4, 3): {r.collide_rect(same_area)}"])
+
+
+def edge_rules_svg():
+    panels = [closed_borders, open_overlap, zero_size, negative_size]
+    body = []
+    for i, panel in enumerate(panels):
+        body += panel((10 + i * PANEL, TOP))
+    legend = TOP + 226
+    body += [svg_point(16, legend - 4, True, INSIDE), svg_text(26, legend, "inside"),
+             svg_point(86, legend - 4, False, WALL), svg_text(96, legend, "outside"),
+             svg_rect((160, legend - 10, 12, 12), OVERLAPPING), svg_text(178, legend, "overlaps the grey rect"),
+             svg_rect((340, legend - 10, 12, 12), FREE), svg_text(358, legend, "does not")]
+    return svg_document(10 + len(panels) * PANEL, legend + 10, body)
+
+
+def main(argv=None):
+    top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--out", default=os.path.join(top, "docs"))
+    out = parser.parse_args(argv).out
+    os.makedirs(out, exist_ok=True)
+    with contextlib.redirect_stdout(io.StringIO()):
+        scene.main(["--svg", os.path.join(out, "scene.svg")])
+    with open(os.path.join(out, "edge-rules.svg"), "w", encoding="utf-8") as f:
+        f.write(edge_rules_svg())
+    print("pictures written to", out)
+
+
+if __name__ == "__main__":
+    main()

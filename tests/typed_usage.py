@@ -1,0 +1,45 @@
+"""Typical uses of the package, checked with `mypy --strict` by tests/test_packaging.py
+against the installed stubs: every line must type-check, and every assert_type must hold."""
+
+import copy
+import pickle
+from typing import assert_type
+
+import tessel
+from tessel.rect.rect import Rect
+from tessel.vector2.vector2 import Vector2
+from tessel.vector4.vector4 import Vector4
+
+assert_type(tessel.get_include(), str)
+
+size = Vector2(16, 16)
+rects = [Rect(), Rect(size), Rect(Rect()), Rect(Vector4(0, 0, 1, 1)), Rect((0, 0, 4, 4)),
+         Rect([0, 0, 4, 4]), Rect((1, 2), size), Rect(size, [3, 4]), Rect(1, 2.5, 3, 4)]
+r = rects[-1]
+
+assert_type(r.right, float)
+r.right = 100
+r.x += 1.5
+r.center = (0, 0)
+r.center = Vector2(1, 1)
+assert_type(r.center, Vector2)
+assert_type(r.position.x, float)
+r.size = None
+del r.size
+r.size = size
+
+assert_type(r.collide_point((75, 25)), bool)
+assert_type(r.collide_point_vector2(Vector2(1, 1)), bool)
+assert_type(r.collide_rect(rects[0]) or r.collide_rect_list([0.0, 0.0, 1.0, 1.0]), bool)
+assert_type(r.collide_rect_tuple((0.0, 0.0, 1.0, 1.0)), bool)
+assert_type(r.get_vector4().w, float)
+x, y, w, h = r.get_tuple()
+left, top, width, height = r
+assert_type([v for v in r], list[float])
+assert_type(r[2], float)
+r[0] = 0.1
+assert_type(len(r), int)
+assert_type(r == rects[0], bool)
+
+restored: Rect = pickle.loads(pickle.dumps(r))
+assert_type(copy.copy(r), Rect)
