@@ -79,8 +79,7 @@ def step(walls, movers):
     names = list(movers)
     for name in names:
         rect, velocity = movers[name]
-        rect.x += velocity.x
-        rect.y += velocity.y
+        rect.position += velocity  # in place: every rect sharing the vector moves too
         for wall in walls:
             if rect.collide_rect_rect(wall):
                 # Bounce: undo the move on each axis that hit, and turn around.
