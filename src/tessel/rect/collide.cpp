@@ -118,7 +118,10 @@ bool point_doubles(PyObject *point, double xy[2]) {
             return item_double(point, 0, &xy[0]) && item_double(point, 1, &xy[1]);
         }
     }
-    PyErr_SetString(PyExc_ValueError, kPointMessage);
+    // A vector is taken for something else only while the start-up has not completed.
+    if (require_started()) {
+        PyErr_SetString(PyExc_ValueError, kPointMessage);
+    }
     return false;
 }
 
@@ -149,7 +152,9 @@ bool rect_doubles(PyObject *other, double v[4]) {
             return true;
         }
     }
-    PyErr_SetString(PyExc_ValueError, kRectMessage);
+    if (require_started()) {
+        PyErr_SetString(PyExc_ValueError, kRectMessage);
+    }
     return false;
 }
 
