@@ -31,6 +31,7 @@ def test_class_dictionary_holds_properties_then_hooks_then_methods_in_order():
     assert all(type(Rect.__dict__[n]).__name__ == "getset_descriptor" for n in PROPERTIES)
 
 
+@pytest.mark.thread_unsafe(reason="takes the module out of sys.modules")
 def test_importing_again_gives_the_same_module_without_a_new_start_up():
     test_dict = rect_module.__test__
     del sys.modules["tessel.rect.rect"]
