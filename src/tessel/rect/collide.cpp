@@ -118,7 +118,8 @@ bool point_doubles(PyObject *point, double xy[2]) {
             return item_double(point, 0, &xy[0]) && item_double(point, 1, &xy[1]);
         }
     }
-    // A vector is taken for something else only while the start-up has not completed.
+    // Until the start-up has completed no vector type is recorded and a vector ends up
+    // here: that is said, rather than that it is the wrong kind of point.
     if (require_started()) {
         PyErr_SetString(PyExc_ValueError, kPointMessage);
     }
