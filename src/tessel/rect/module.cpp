@@ -267,8 +267,9 @@ bool exec_steps(PyObject *module) {
 }  // namespace
 
 bool raise_not_started() noexcept {
-    Ref message = Ref::steal(
-        PyUnicode_FromString("module 'tessel.rect.rect' is not ready: its import did not complete"));
+    constexpr const char *kMessage =
+        "module 'tessel.rect.rect' is not ready: its import did not complete";
+    Ref message = Ref::steal(PyUnicode_FromString(kMessage));
     Ref name = Ref::steal(PyUnicode_FromString("tessel.rect.rect"));
     if (message && name) {
         PyErr_SetImportError(message.get(), name.get(), nullptr);
