@@ -13,9 +13,10 @@ from tessel.rect.rect import Rect, __pyx_unpickle_Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
 
-pytestmark = pytest.mark.skipif(
-    not hasattr(sys, "gettotalrefcount"), reason="needs a debug interpreter"
-)
+pytestmark = [
+    pytest.mark.skipif(not hasattr(sys, "gettotalrefcount"), reason="needs a debug interpreter"),
+    pytest.mark.thread_unsafe(reason="measures process-wide reference and block counts"),
+]
 
 
 class Shrinking(float):

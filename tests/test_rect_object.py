@@ -89,6 +89,7 @@ _slot = ctypes.PYFUNCTYPE(ctypes.c_void_p, ctypes.py_object, ctypes.c_int)(
 Py_tp_clear = 51
 
 
+@pytest.mark.thread_unsafe(reason="runs the process-wide collector")
 @pytest.mark.parametrize("field", ["position", "size"])
 def test_cycle_through_a_rect_is_collected(field):
     p = probe(1.0, 2.0)

@@ -50,6 +50,7 @@ def test_reduce_names_the_unpickler_and_carries_the_vectors_themselves(missing):
     assert unpickle.__name__ == unpickle.__qualname__ == "__pyx_unpickle_Rect"
 
 
+@pytest.mark.thread_unsafe(reason="edits the module's namespace and builtins")
 def test_reduce_looks_the_unpickler_up_in_the_module_then_in_builtins(monkeypatch):
     monkeypatch.delitem(rect_module.__dict__, "__pyx_unpickle_Rect")
     with pytest.raises(NameError, match="^name '__pyx_unpickle_Rect' is not defined$"):

@@ -31,6 +31,7 @@ def test_class_dictionary_holds_properties_then_hooks_then_methods_in_order():
     assert all(type(Rect.__dict__[n]).__name__ == "getset_descriptor" for n in PROPERTIES)
 
 
+@pytest.mark.thread_unsafe(reason="takes the module out of sys.modules")
 def test_importing_again_gives_the_same_module_without_a_new_start_up():
     test_dict = rect_module.__test__
     del sys.modules["tessel.rect.rect"]
@@ -129,19 +130,21 @@ def test_start_up_on_another_module_object_is_refused_and_the_first_survives():
                          "Re-initialisation is not supported."], True, 4.0]
 
 
-# Fake sibling modules: classes whose instance size is set through __slots__, with a method
-# table that is only an address (start-up calls nothing through it). After a failure the
-# import is retried with the real modules and must then succeed.
+# Fake sibling modules: classes whose instance size is set through __slots__, each with a
+# method table of its own that is only an address (start-up calls nothing through it).
+# After a failure the import is retried with the real modules and must then succeed.
 FAKE_SIBLINGS = """
 import ctypes, json, sys, traceback, types, warnings
 table = (ctypes.c_void_p * 32)()
+tables = []
 capsule_new = ctypes.pythonapi.PyCapsule_New
 capsule_new.restype = ctypes.py_object
 capsule_new.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_void_p]
 def vector(name, slots, vtable="capsule"):
     ns = {"__slots__": tuple("s%d" % i for i in range(slots))}
     if vtable is not None:
-        ns["__pyx_vtable__"] = (capsule_new(ctypes.addressof(table), None, None)
+        tables.append((ctypes.c_void_p * 32)())
+        ns["__pyx_vtable__"] = (capsule_new(ctypes.addressof(tables[-1]), None, None)
                                 if vtable == "capsule" else vtable)
     return type(name, (), ns)
 def module(name, **attrs):
@@ -204,3 +207,69 @@ def test_larger_vector_instances_only_warn(as_error):
         assert (result["error"], result["retry"]) == (["RuntimeWarning", message], 4.0)
     else:
         assert (result["error"], result["warnings"]) == (None, [message])
+
+
+# Impostors: a sibling attribute that is a type already in use, or that publishes a table
+# already taken. The attributes are made on first lookup, when Rect exists.
+IMPOSTOR = """
+import ctypes, json, sys, types, warnings
+import tessel.vector2.vector2 as real_v2, tessel.vector4.vector4 as real_v4
+warnings.simplefilter("ignore")
+capsule_new = ctypes.pythonapi.PyCapsule_New
+capsule_new.restype = ctypes.py_object
+capsule_new.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_void_p]
+pointer = ctypes.pythonapi.PyCapsule_GetPointer
+pointer.restype, pointer.argtypes = ctypes.c_void_p, [ctypes.py_object, ctypes.c_char_p]
+table = (ctypes.c_void_p * 32)()
+def rect():
+    return next(c for c in object.__subclasses__() if c.__module__ == "tessel.rect.rect")
+def table_of(cls):
+    return pointer(cls.__dict__["__pyx_vtable__"], None)
+def fake(name, slots, address):
+    return type(name, (), {"__slots__": tuple("s%d" % i for i in range(slots)),
+                           "__pyx_vtable__": capsule_new(address, None, None)})
+twins = []
+def twin():
+    twins or twins.append(fake("Twin", 5, ctypes.addressof(table)))
+    return twins[0]
+class Sibling(types.ModuleType):
+    def __getattr__(self, attr):
+        if attr != self.attr:
+            raise AttributeError(attr)
+        return eval(self.make)
+for real, attr, make in [(real_v2, "Vector2", VECTOR2 or "real_v2.Vector2"),
+                         (real_v4, "Vector4", VECTOR4 or "real_v4.Vector4")]:
+    sys.modules[real.__name__] = sibling = Sibling(real.__name__)
+    sibling.attr, sibling.make = attr, make
+result = {}
+try:
+    import tessel.rect.rect
+except TypeError as e:
+    result["error"] = str(e)
+try:
+    rect()(1, 2, 3, 4)
+except ImportError as e:
+    result["unready"] = str(e)
+sys.modules.update({m.__name__: m for m in (real_v2, real_v4)})
+import tessel.rect.rect as m
+result["retry"] = m.Rect(1, 2, 3, 4).right
+print(json.dumps(result))
+"""
+R = "tessel.rect.rect.Rect"
+
+
+@pytest.mark.parametrize("vector2, vector4, error", [
+    ("rect()", None, f"{V2} is {R}, not a type of its own"),
+    ("real_v4.Vector4", None, f"{V4} is {V2}, not a type of its own"),
+    ("twin()", "twin()", f"{V4} is {V2}, not a type of its own"),
+    ("fake('Vector2', 2, table_of(rect()))", None, f"{V2} publishes the method table of {R}"),
+    (None, "fake('Vector4', 5, table_of(rect()))", f"{V4} publishes the method table of {R}"),
+    (None, "fake('Vector4', 5, table_of(real_v2.Vector2))",
+     f"{V4} publishes the method table of {V2}"),
+], ids=["vector2-is-rect", "vector2-is-vector4", "one-type-for-both", "vector2-has-rects-table",
+        "vector4-has-rects-table", "vector4-has-vector2s-table"])
+def test_start_up_refuses_a_vector_type_already_in_use_and_can_be_retried(vector2, vector4,
+                                                                          error):
+    code = f"VECTOR2, VECTOR4 = {vector2!r}, {vector4!r}\n" + IMPOSTOR
+    assert run_python(code) == {"error": error, "unready": "module 'tessel.rect.rect' is not "
+                                "ready: its import did not complete", "retry": 4.0}

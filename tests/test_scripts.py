@@ -28,16 +28,35 @@ def test_provisioning_without_root_refuses_in_one_line(tmp_path):
     assert not (tmp_path / "no-root-here").exists()
 
 
-@pytest.mark.skipif(shutil.which("cmake") is None, reason="needs cmake to build")
-def test_a_run_that_selects_no_test_fails():
-    env = {k: v for k, v in os.environ.items() if k not in ("PYTHON_FT", "PYTEST_ADDOPTS")}
+def run_test_script(*args, without=("PYTHON_FT", "PYTEST_ADDOPTS")):
+    """scripts/test with this interpreter, building into the build directory the suite runs from."""
+    env = {k: v for k, v in os.environ.items() if k not in without}
     env["PYTHON"] = sys.executable
-    result = subprocess.run(
-        [str(REPO / "scripts" / "test"), "-k", "no_test_has_this_name"],
-        env=env, capture_output=True, text=True, timeout=600,
-    )
+    return subprocess.run([str(REPO / "scripts" / "test"), *args], env=env,
+                          capture_output=True, text=True, timeout=600)
+
+
+needs_cmake = pytest.mark.skipif(shutil.which("cmake") is None, reason="needs cmake to build")
+builds = pytest.mark.thread_unsafe(reason="builds into the build directory the suite runs from")
+
+
+@builds
+@needs_cmake
+def test_a_run_that_selects_no_test_fails():
+    result = run_test_script("-k", "no_test_has_this_name")
     assert result.returncode != 0
     assert "pytest exit status 5" in result.stderr
+
+
+@builds
+@needs_cmake
+@pytest.mark.parametrize("verbosity", ["-qq", "-v"])
+def test_the_closing_line_counts_the_tests_at_any_verbosity(verbosity):
+    result = run_test_script(verbosity, "-k", "example_scene or provisioning",
+                             "tests/test_scripts.py",
+                             without=("PYTHON_FT", "PYTHON_DBG", "PYTEST_ADDOPTS"))
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.splitlines()[-1] == "total: 2 passed, 0 failed, 0 skipped"
 
 
 def test_example_scene_runs_and_draws_every_rect(tmp_path):

@@ -124,7 +124,11 @@ bool point_doubles(PyObject *point, double xy[2]) {
             return item_double(point, 0, &xy[0]) && item_double(point, 1, &xy[1]);
         }
     }
-    PyErr_SetString(PyExc_ValueError, kPointMessage);
+    // Until the start-up has completed no vector type is recorded and a vector ends up
+    // here: that is said, rather than that it is the wrong kind of point.
+    if (require_started()) {
+        PyErr_SetString(PyExc_ValueError, kPointMessage);
+    }
     return false;
 }
 
@@ -155,7 +159,9 @@ bool rect_doubles(PyObject *other, double v[4]) {
             return true;
         }
     }
-    PyErr_SetString(PyExc_ValueError, kRectMessage);
+    if (require_started()) {
+        PyErr_SetString(PyExc_ValueError, kRectMessage);
+    }
     return false;
 }
 

@@ -95,6 +95,9 @@ bool init_half(RectObject *self, Field f, PyObject *arg, const char *message) {
 }
 
 bool init(RectObject *self, PyObject *args, PyObject *kwds) {
+    if (!require_started()) {
+        return false;
+    }
     if (kwds != nullptr && PyDict_GET_SIZE(kwds) > 0) {
         PyObject *key = nullptr;
         Py_ssize_t pos = 0;

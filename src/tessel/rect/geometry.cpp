@@ -183,6 +183,9 @@ int center_set(PyObject *self, PyObject *value, void *closure) {
     if (value == nullptr) {
         return refuse_delete();
     }
+    if (!require_started()) {
+        return fail_set(p.set);
+    }
     double x, y;
     bool read = is_point_vector(value) ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
                                        : point_double(value, 0, &x) && point_double(value, 1, &y);

@@ -223,11 +223,19 @@ bool exec_steps(PyObject *module) {
     if (PyDict_SetItemString(g_state.dict, "Rect", reinterpret_cast<PyObject *>(&RectType)) < 0) {
         return false;
     }
-    if (!install_pickling() ||
-        !import_vector_type("tessel.vector2.vector2", "Vector2", kVector2Size,
+    if (!install_pickling()) {
+        return false;
+    }
+    // Each vector type must be one of its own: not Rect, nor the other vector type.
+    const Taken rect = {RectType.tp_name, &RectType, &g_rect_vtable};
+    if (!import_vector_type("tessel.vector2.vector2", "Vector2", kVector2Size, {rect},
                             &g_state.vector2_type, reinterpret_cast<void **>(&g_state.vector2_vtab),
-                            &g_state.vector2_components) ||
-        !import_vector_type("tessel.vector4.vector4", "Vector4", kVector4Size,
+                            &g_state.vector2_components)) {
+        return false;
+    }
+    const Taken vector2 = {"tessel.vector2.vector2.Vector2", g_state.vector2_type,
+                           g_state.vector2_vtab};
+    if (!import_vector_type("tessel.vector4.vector4", "Vector4", kVector4Size, {rect, vector2},
                             &g_state.vector4_type, reinterpret_cast<void **>(&g_state.vector4_vtab),
                             &g_state.vector4_components)) {
         return false;
@@ -247,8 +255,29 @@ bool exec_steps(PyObject *module) {
         return false;
     }
     Ref test = Ref::steal(PyDict_New());
-    return test && PyDict_SetItem(g_state.dict, str(Str::test), test.get()) == 0;
+    if (!test || PyDict_SetItem(g_state.dict, str(Str::test), test.get()) < 0) {
+        return false;
+    }
+    // Complete: from here on the recorded vector types are used. A completed start-up is
+    // never run again (exec returns at once), so this is set once and stays.
+    g_state.started.store(true, std::memory_order_release);
+    return true;
 }
+
+}  // namespace
+
+bool raise_not_started() noexcept {
+    constexpr const char *kMessage =
+        "module 'tessel.rect.rect' is not ready: its import did not complete";
+    Ref message = Ref::steal(PyUnicode_FromString(kMessage));
+    Ref name = Ref::steal(PyUnicode_FromString("tessel.rect.rect"));
+    if (message && name) {
+        PyErr_SetImportError(message.get(), name.get(), nullptr);
+    }
+    return false;
+}
+
+namespace {
 
 int exec(PyObject *module) {
     if (g_state.module != nullptr) {

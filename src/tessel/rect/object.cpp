@@ -26,6 +26,12 @@ PyObject *rect_tp_new(PyTypeObject *type, PyObject *, PyObject *) {
 }
 
 PyObject *rect_new(PyObject *position, PyObject *size) {
+    // The one store that checks nothing: a compiled client may call it before the start-up
+    // has completed, and a rect must not hold vectors then.
+    if (!require_started()) {
+        add_frame(Frame::new_);
+        return nullptr;
+    }
     PyObject *empty = PyTuple_New(0);
     PyObject *o = empty ? rect_tp_new(&RectType, empty, nullptr) : nullptr;
     Py_XDECREF(empty);

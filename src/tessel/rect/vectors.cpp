@@ -30,7 +30,8 @@ void find_components(PyTypeObject *type, PyObject *dict, Components *out) {
 }  // namespace
 
 bool import_vector_type(const char *module_name, const char *class_name, Py_ssize_t expected,
-                        PyTypeObject **type, void **vtab, Components *components) {
+                        std::initializer_list<Taken> taken, PyTypeObject **type, void **vtab,
+                        Components *components) {
     Ref module = Ref::steal(PyImport_ImportModule(module_name));
     Ref object = module ? Ref::steal(PyObject_GetAttrString(module.get(), class_name)) : Ref();
     if (!object) {
@@ -73,6 +74,16 @@ bool import_vector_type(const char *module_name, const char *class_name, Py_ssiz
             PyErr_SetString(PyExc_RuntimeError, "invalid vtable found for imported type");
         }
         return false;
+    }
+    // Last, so that every other refusal keeps its precedence.
+    for (const Taken &other : taken) {
+        if (t == other.type || pointer == other.table) {
+            PyErr_Format(PyExc_TypeError,
+                         t == other.type ? "%.200s.%.200s is %.200s, not a type of its own"
+                                         : "%.200s.%.200s publishes the method table of %.200s",
+                         module_name, class_name, other.name);
+            return false;
+        }
     }
     find_components(t, dict.get(), components);
     Py_XSETREF(*reinterpret_cast<PyObject **>(type), object.release());

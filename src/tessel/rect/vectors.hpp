@@ -5,6 +5,8 @@
 
 #include <Python.h>
 
+#include <initializer_list>
+
 #include "common/ref.hpp"
 #include "number.hpp"
 #include "state.hpp"
@@ -122,9 +124,16 @@ inline bool item_double(PyObject *seq, Py_ssize_t i, double *out) noexcept {
 inline bool is_tuple_or_list(PyObject *o) noexcept { return PyTuple_Check(o) || PyList_Check(o); }
 
 // Checks a value for a Vector2 field: None or a Vector2 (or subtype). Sets the TypeError
-// "Cannot convert ..." and returns false otherwise.
+// "Cannot convert ..." and returns false otherwise. A vector is taken only once the start-up
+// has completed.
 inline bool check_vector2_or_none(PyObject *value) noexcept {
-    if (value == Py_None || is_vector2(value)) {
+    if (value == Py_None) {
+        return true;
+    }
+    if (!require_started()) {
+        return false;
+    }
+    if (is_vector2(value)) {
         return true;
     }
     PyErr_Format(PyExc_TypeError, "Cannot convert %.200s to %.200s", Py_TYPE(value)->tp_name,
@@ -132,9 +141,18 @@ inline bool check_vector2_or_none(PyObject *value) noexcept {
     return false;
 }
 
+// A type and method table already in use, by the name it serves under: an imported vector
+// type that is one of them would be called through a table of another layout.
+struct Taken {
+    const char *name;
+    const PyTypeObject *type;
+    const void *table;
+};
+
 // Imports a sibling vector type and its method table; false with an exception set.
 bool import_vector_type(const char *module_name, const char *class_name, Py_ssize_t expected,
-                        PyTypeObject **type, void **vtab, Components *components);
+                        std::initializer_list<Taken> taken, PyTypeObject **type, void **vtab,
+                        Components *components);
 
 }  // namespace tessel::rect
 
