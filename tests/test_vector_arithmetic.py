@@ -271,6 +271,7 @@ def test_subtypes_give_the_base_type_except_in_place(kind):
     assert sub is same_object and type(sub) is SUBTYPES[kind.type]
 
 
+@pytest.mark.thread_unsafe(reason="traces the whole process's allocations")
 @kinds
 def test_in_place_forms_allocate_nothing(kind):
     v, w = kind.type(*range(kind.size)), kind.type()
@@ -351,6 +352,7 @@ def _every_operation(kind):
 
 
 @pytest.mark.skipif(not hasattr(sys, "gettotalrefcount"), reason="needs a debug interpreter")
+@pytest.mark.thread_unsafe(reason="measures process-wide reference and block counts")
 @kinds
 def test_operations_do_not_leak(kind):
     def measure(rounds):
