@@ -19,7 +19,10 @@ from rect_support import Rect, Vector2, Vector4, xy, xywh
 
 MODEST = settings(max_examples=60, deadline=None)
 
-numbers = st.one_of(st.floats(), st.floats(-1e4, 1e4), st.integers(-2**64, 2**64))
+# Any double, small ones, ones that single precision cannot hold, and ints.
+numbers = st.one_of(st.floats(), st.floats(-1e4, 1e4),
+                    st.floats(-1e4, 1e4).map(lambda v: v + 1 / 3),
+                    st.integers(-2**64, 2**64))
 quads = st.tuples(numbers, numbers, numbers, numbers)
 
 
