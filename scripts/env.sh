@@ -37,12 +37,14 @@ in_root() {
 # Builds the package for one interpreter, incrementally, into build/<tag> (tag: py314,
 # py313t, py314d, ...) and lays it out in build/<tag>/stage for PYTHONPATH. Sets TAG, BUILD_DIR
 # and STAGE_DIR. Returns non-zero, after showing the compiler's messages, on failure.
+# `build_for PYTHON san` builds with the sanitizers instead, into build/<tag>-san.
 build_for() {
-    local python=$1 facts exe stamp log
+    local python=$1 variant=${2:-} facts exe stamp log options=()
+    [ "$variant" != san ] || options=(-DTESSEL_SANITIZE=ON)
     facts=$("$python" -c 'import sys, sysconfig
 print("py%d%d%s" % (sys.version_info[0], sys.version_info[1], sys.abiflags))
 print(sys.executable)') || { say "cannot run the interpreter '$python'"; return 1; }
-    TAG=${facts%%$'\n'*}
+    TAG=${facts%%$'\n'*}${variant:+-$variant}
     exe=${facts#*$'\n'}
     BUILD_DIR=$TESSEL_TOP/build/$TAG
     STAGE_DIR=$BUILD_DIR/stage
@@ -56,7 +58,7 @@ print(sys.executable)') || { say "cannot run the interpreter '$python'"; return 
         rm -rf "$BUILD_DIR"
         mkdir -p "$BUILD_DIR"
         if ! cmake -S "$TESSEL_TOP" -B "$BUILD_DIR" -DPython_EXECUTABLE="$exe" \
-            -DTESSEL_WERROR=ON -DCMAKE_BUILD_TYPE=Release >"$log" 2>&1; then
+            -DTESSEL_WERROR=ON -DCMAKE_BUILD_TYPE=Release "${options[@]}" >"$log" 2>&1; then
             cat "$log" >&2
             say "$TAG: configuring failed"
             return 1

@@ -5,6 +5,7 @@
 #include "frames.hpp"
 #include "operations.hpp"
 #include "state.hpp"
+#include "vectors.hpp"
 
 namespace tessel::rect {
 
@@ -39,13 +40,16 @@ PyObject *rect_new(PyObject *position, PyObject *size) {
         add_frame(Frame::new_);
         return nullptr;
     }
-    replace_field(as_rect(o)->position, position);
-    replace_field(as_rect(o)->size, size);
+    store(as_rect(o), Field::position, position);
+    store(as_rect(o), Field::size, size);
     return o;
 }
 
 namespace {
 
+// Traverse and dealloc read the fields without the critical section of field(): the
+// collector calls traverse with every other thread stopped, and a rect being destroyed is
+// reachable from no other thread.
 int rect_traverse(PyObject *self, visitproc visit, void *arg) {
     RectObject *r = as_rect(self);
     Py_VISIT(r->position);
@@ -55,8 +59,8 @@ int rect_traverse(PyObject *self, visitproc visit, void *arg) {
 
 int rect_clear(PyObject *self) {
     RectObject *r = as_rect(self);
-    replace_field(r->position, Py_None);
-    replace_field(r->size, Py_None);
+    store(r, Field::position, Py_None);
+    store(r, Field::size, Py_None);
     return 0;
 }
 

@@ -16,15 +16,45 @@ namespace tessel::rect {
 
 enum class Field { position, size };
 
+// Every read and every replacement of a field goes through field() and store(). Under the
+// GIL they are plain loads and stores. With the lock forced off, another thread may replace
+// the field between loading the pointer and taking the reference, and free the vector in
+// that gap: there the two steps of each run in the rect's own critical section. It is held
+// for those two steps only, never while Python code runs (the release of a replaced vector,
+// whose __del__ may do anything, comes after it), so nothing else can change in behaviour.
+#ifdef Py_GIL_DISABLED
+inline PyObject *&slot(RectObject *r, Field f) noexcept {
+    return f == Field::position ? r->position : r->size;
+}
+#endif
+
 // A new reference to a rect's field. Holding it keeps the vector alive while code run by
 // an attribute access replaces the field.
 inline Ref field(RectObject *r, Field f) noexcept {
+#ifdef Py_GIL_DISABLED
+    PyObject *value;
+    Py_BEGIN_CRITICAL_SECTION(r);
+    value = Py_XNewRef(slot(r, f));
+    Py_END_CRITICAL_SECTION();
+    return Ref::steal(value);
+#else
     return Ref::borrow(f == Field::position ? r->position : r->size);
+#endif
 }
 
 // Stores a value in a field: the old value is released after the store.
 inline void store(RectObject *r, Field f, PyObject *value) noexcept {
+#ifdef Py_GIL_DISABLED
+    Py_INCREF(value);
+    PyObject *old;
+    Py_BEGIN_CRITICAL_SECTION(r);
+    old = slot(r, f);
+    slot(r, f) = value;
+    Py_END_CRITICAL_SECTION();
+    Py_XDECREF(old);
+#else
     replace_field(f == Field::position ? r->position : r->size, value);
+#endif
 }
 
 static_assert(static_cast<int>(Str::x) == 0 && static_cast<int>(Str::w) == 3,
