@@ -5,7 +5,7 @@
 
 #include "frames.hpp"
 #include "operations.hpp"
-#include "vectors.hpp"
+#include "readers.hpp"
 
 namespace tessel::rect {
 namespace {
@@ -23,24 +23,6 @@ int answer(int result, Frame f) {
         return 0;
     }
     return result;
-}
-
-// Item i of a tuple or list given to a typed form: never read past the end, also when a
-// comparison has shrunk the list meanwhile. Anything else (None among them) goes through
-// the generic item access, which reports it as not subscriptable.
-Ref typed_item(PyObject *seq, Py_ssize_t i) {
-    if (PyTuple_Check(seq)) {
-        if (i >= PyTuple_GET_SIZE(seq)) {
-            PyErr_SetString(PyExc_IndexError, "tuple index out of range");
-            return Ref();
-        }
-        return Ref::borrow(PyTuple_GET_ITEM(seq, i));
-    }
-    if (PyList_Check(seq)) {
-        return Ref::steal(PyList_GetItemRef(seq, i));
-    }
-    Ref key = Ref::steal(PyLong_FromSsize_t(i));
-    return Ref::steal(key ? PyObject_GetItem(seq, key.get()) : nullptr);
 }
 
 // Containment, for a point whose coordinate on an axis is fetched by `coord(axis)` right
@@ -109,11 +91,11 @@ bool point_doubles(PyObject *point, double xy[2]) {
     // An exact tuple is no Vector2, its length is its size and its items are its storage:
     // the general path below would do the very same, with more calls.
     if (PyTuple_CheckExact(point) && PyTuple_GET_SIZE(point) == 2) {
-        return to_double(PyTuple_GET_ITEM(point, 0), &xy[0]) &&
-               to_double(PyTuple_GET_ITEM(point, 1), &xy[1]);
+        PyObject *const *items = tuple_items(point);
+        return to_double(items[0], &xy[0]) && to_double(items[1], &xy[1]);
     }
     if (is_vector2(point)) {
-        return attr_double(point, Str::x, &xy[0]) && attr_double(point, Str::y, &xy[1]);
+        return attr_pair_doubles(point, Str::x, Str::y, xy);
     }
     if (is_tuple_or_list(point)) {
         Py_ssize_t n = PyObject_Size(point);
@@ -121,7 +103,7 @@ bool point_doubles(PyObject *point, double xy[2]) {
             return false;
         }
         if (n == 2) {
-            return item_double(point, 0, &xy[0]) && item_double(point, 1, &xy[1]);
+            return pair_doubles(point, 0, xy);
         }
     }
     // Until the start-up has completed no vector type is recorded and a vector ends up
@@ -137,13 +119,12 @@ bool rect_doubles(PyObject *other, double v[4]) {
     if (is_rect(other)) {
         Ref position = field(as_rect(other), Field::position);
         Ref size = field(as_rect(other), Field::size);
-        return attr_double(position.get(), Str::x, &v[0]) &&
-               attr_double(position.get(), Str::y, &v[1]) &&
-               attr_double(size.get(), Str::x, &v[2]) && attr_double(size.get(), Str::y, &v[3]);
+        return attr_pair_doubles(position.get(), Str::x, Str::y, &v[0]) &&
+               attr_pair_doubles(size.get(), Str::x, Str::y, &v[2]);
     }
     if (is_vector4(other)) {
-        return attr_double(other, Str::x, &v[0]) && attr_double(other, Str::y, &v[1]) &&
-               attr_double(other, Str::z, &v[2]) && attr_double(other, Str::w, &v[3]);
+        return attr_pair_doubles(other, Str::x, Str::y, &v[0]) &&
+               attr_pair_doubles(other, Str::z, Str::w, &v[2]);
     }
     if (is_tuple_or_list(other)) {
         Py_ssize_t n = PyObject_Size(other);
@@ -151,12 +132,7 @@ bool rect_doubles(PyObject *other, double v[4]) {
             return false;
         }
         if (n == 4) {
-            for (Py_ssize_t i = 0; i < 4; ++i) {
-                if (!item_double(other, i, &v[i])) {
-                    return false;
-                }
-            }
-            return true;
+            return pair_doubles(other, 0, &v[0]) && pair_doubles(other, 2, &v[2]);
         }
     }
     if (require_started()) {

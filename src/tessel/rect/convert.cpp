@@ -156,15 +156,15 @@ PyObject *get_tuple(RectObject *self, int) {
             return nullptr;
         }
     }
-    PyObject *result = PyTuple_New(4);
-    if (result == nullptr) {
+    Ref result = Ref::steal(PyTuple_New(4));
+    if (!result) {
         add_frame(Frame::get_tuple);
         return nullptr;
     }
     for (int i = 0; i < 4; ++i) {
-        PyTuple_SET_ITEM(result, i, values[i].release());
+        PyTuple_SET_ITEM(result.get(), i, values[i].release());
     }
-    return result;
+    return result.release();
 }
 
 PyObject *rect_repr(PyObject *self) {

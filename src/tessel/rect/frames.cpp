@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 
+#include "common/ref.hpp"
 #include "state.hpp"
 
 namespace tessel::rect {
@@ -91,15 +92,14 @@ PyCodeObject *code_for(Frame f) {
         return reinterpret_cast<PyCodeObject *>(code);
     }
     const FrameSpec &spec = kFrames[static_cast<int>(f)];
-    PyObject *made = reinterpret_cast<PyObject *>(PyCode_NewEmpty(spec.file, spec.name, 1));
-    if (made == nullptr) {
+    Ref made = Ref::steal(reinterpret_cast<PyObject *>(PyCode_NewEmpty(spec.file, spec.name, 1)));
+    if (!made) {
         return nullptr;
     }
-    if (!slot.compare_exchange_strong(code, made, std::memory_order_acq_rel)) {
-        Py_DECREF(made);
-        return reinterpret_cast<PyCodeObject *>(code);
+    if (!slot.compare_exchange_strong(code, made.get(), std::memory_order_acq_rel)) {
+        return reinterpret_cast<PyCodeObject *>(code);  // the other thread's; ours is dropped
     }
-    return reinterpret_cast<PyCodeObject *>(made);
+    return reinterpret_cast<PyCodeObject *>(made.release());
 }
 
 }  // namespace
@@ -118,15 +118,15 @@ void add_frame(Frame f) noexcept {
         return;  // nothing is being raised: there is no traceback to extend
     }
     PyCodeObject *code = code_for(f);
-    PyFrameObject *frame = nullptr;
+    Ref frame;
     if (code != nullptr && globals != nullptr) {
-        frame = PyFrame_New(PyThreadState_Get(), code, globals, nullptr);
+        frame = Ref::steal(
+            reinterpret_cast<PyObject *>(PyFrame_New(PyThreadState_Get(), code, globals, nullptr)));
     }
     PyErr_Clear();  // a frame that cannot be made is left out, never reported instead
     PyErr_SetRaisedException(exc);
-    if (frame != nullptr) {
-        PyTraceBack_Here(frame);
-        Py_DECREF(frame);
+    if (frame) {
+        PyTraceBack_Here(reinterpret_cast<PyFrameObject *>(frame.get()));
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 
+#include "common/ref.hpp"
 #include "methods.hpp"
 
 namespace tessel::rect {
@@ -145,18 +146,17 @@ bool is_method_for(PyObject *o, const MethodSpec &spec) {
 }
 
 PyObject *new_method(const MethodSpec *spec) {
-    PyObject *qualname = PyUnicode_FromFormat("Rect.%s", text(spec->name));
-    if (qualname == nullptr) {
+    Ref qualname = Ref::steal(PyUnicode_FromFormat("Rect.%s", text(spec->name)));
+    if (!qualname) {
         return nullptr;
     }
     MethodObject *m = PyObject_GC_New(MethodObject, &MethodType);
     if (m == nullptr) {
-        Py_DECREF(qualname);
         return nullptr;
     }
     m->vectorcall = method_vectorcall;
     m->spec = spec;
-    m->qualname = qualname;
+    m->qualname = qualname.release();
     PyObject_GC_Track(m);
     return reinterpret_cast<PyObject *>(m);
 }

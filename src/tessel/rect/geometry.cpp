@@ -4,7 +4,7 @@
 
 #include "frames.hpp"
 #include "operations.hpp"
-#include "vectors.hpp"
+#include "readers.hpp"
 
 namespace tessel::rect {
 namespace {
@@ -141,41 +141,10 @@ PyObject *center_get(PyObject *self, void *closure) {
     return v ? v.release() : fail(p.get);
 }
 
-// Item i of a point given to center: a list or tuple by position (an orderly IndexError
-// when it is too short), a mapping with an int key, else the sequence item slot, else the
-// generic item access (which reports an object that cannot be subscripted).
-Ref point_item(PyObject *value, Py_ssize_t i) {
-    if (PyList_CheckExact(value)) {
-        return Ref::steal(PyList_GetItemRef(value, i));
-    }
-    if (PyTuple_CheckExact(value)) {
-        if (i >= PyTuple_GET_SIZE(value)) {
-            PyErr_SetString(PyExc_IndexError, "tuple index out of range");
-            return Ref();
-        }
-        return Ref::borrow(PyTuple_GET_ITEM(value, i));
-    }
-    PyTypeObject *type = Py_TYPE(value);
-    if (type->tp_as_mapping != nullptr && type->tp_as_mapping->mp_subscript != nullptr) {
-        Ref key = Ref::steal(PyLong_FromSsize_t(i));
-        return Ref::steal(key ? type->tp_as_mapping->mp_subscript(value, key.get()) : nullptr);
-    }
-    if (type->tp_as_sequence != nullptr && type->tp_as_sequence->sq_item != nullptr) {
-        return Ref::steal(type->tp_as_sequence->sq_item(value, i));
-    }
-    Ref key = Ref::steal(PyLong_FromSsize_t(i));
-    return Ref::steal(key ? PyObject_GetItem(value, key.get()) : nullptr);
-}
-
 // Whether a point given to center is a Vector2. An exact tuple or list is not one; saying
 // so at once spares the walk through its type's bases.
 bool is_point_vector(PyObject *value) {
     return !PyTuple_CheckExact(value) && !PyList_CheckExact(value) && is_vector2(value);
-}
-
-bool point_double(PyObject *value, Py_ssize_t i, double *out) {
-    Ref item = point_item(value, i);
-    return item && to_double(item.get(), out);
 }
 
 int center_set(PyObject *self, PyObject *value, void *closure) {
@@ -187,8 +156,9 @@ int center_set(PyObject *self, PyObject *value, void *closure) {
         return fail_set(p.set);
     }
     double x, y;
-    bool read = is_point_vector(value) ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
-                                       : point_double(value, 0, &x) && point_double(value, 1, &y);
+    bool read = is_point_vector(value)
+                    ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
+                    : point_double(value, 0, &x) && point_double(value, 1, &y);
     if (!read || move_to(as_rect(self), Str::x, Num::of(x), true) < 0 ||
         move_to(as_rect(self), Str::y, Num::of(y), true) < 0) {
         return fail_set(p.set);

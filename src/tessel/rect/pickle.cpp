@@ -10,7 +10,7 @@
 #include "frames.hpp"
 #include "integer.hpp"
 #include "operations.hpp"
-#include "vectors.hpp"
+#include "readers.hpp"
 
 namespace tessel::rect {
 namespace {
@@ -23,20 +23,24 @@ PyTypeObject *const kTupleType = &PyTuple_Type;
 // Puts a state tuple (position, size[, dict]) into a rect. Fields are replaced one after
 // the other, so a bad size leaves the new position in place.
 bool set_state(RectObject *r, PyObject *state) {
-    if (PyTuple_GET_SIZE(state) < 2) {
-        PyErr_SetString(PyExc_IndexError, "tuple index out of range");
-        return false;
+    // Both fields are read before either is stored: a state too short changes nothing.
+    Ref values[2];
+    for (int i = 0; i < 2; ++i) {
+        values[i] = tuple_item(state, i);
+        if (!values[i]) {
+            return false;
+        }
     }
     constexpr Field kFields[2] = {Field::position, Field::size};
     for (int i = 0; i < 2; ++i) {
-        PyObject *value = PyTuple_GET_ITEM(state, i);
-        if (!check_vector2_or_none(value)) {
+        if (!check_vector2_or_none(values[i].get())) {
             return false;
         }
-        store(r, kFields[i], value);
+        store(r, kFields[i], values[i].get());
     }
     if (PyTuple_GET_SIZE(state) > 2) {
-        int extra = PyObject_IsTrue(PyTuple_GET_ITEM(state, 2));
+        Ref extra_state = tuple_item(state, 2);
+        int extra = PyObject_IsTrue(extra_state.get());
         if (extra < 0) {
             return false;
         }
@@ -48,8 +52,8 @@ bool set_state(RectObject *r, PyObject *state) {
                 return false;
             }
             Ref method = Ref::steal(PyObject_GetAttrString(dict.get(), "update"));
-            Ref done = Ref::steal(
-                method ? PyObject_CallOneArg(method.get(), PyTuple_GET_ITEM(state, 2)) : nullptr);
+            Ref done =
+                Ref::steal(method ? PyObject_CallOneArg(method.get(), extra_state.get()) : nullptr);
             return static_cast<bool>(done);
         }
     }

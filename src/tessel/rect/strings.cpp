@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "common/ref.hpp"
+
 namespace tessel::rect {
 namespace {
 
@@ -61,12 +63,11 @@ bool make_strings() {
         if (g_strings[i] != nullptr) {
             continue;  // kept from an earlier, failed start-up
         }
-        PyObject *s = PyUnicode_InternFromString(kStringTexts[i]);
-        if (s == nullptr || PyObject_Hash(s) == -1) {
-            Py_XDECREF(s);
+        Ref s = Ref::steal(PyUnicode_InternFromString(kStringTexts[i]));
+        if (!s || PyObject_Hash(s.get()) == -1) {
             return false;
         }
-        g_strings[i] = s;
+        g_strings[i] = s.release();
     }
     return true;
 }
