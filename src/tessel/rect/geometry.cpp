@@ -1,4 +1,4 @@
-// The fifteen geometry properties and the size accessors. Nothing is cached: each read is
+// The geometry properties and the size accessors. Nothing is cached: each read is
 // computed afresh from the two vectors, and each write goes into them.
 #include <Python.h>
 
@@ -183,47 +183,24 @@ int vector_set(PyObject *self, PyObject *value, void *closure) {
     return 0;
 }
 
-#define PROP(name, field, axis)                                                                    \
-    const Prop name##_prop = {Field::field, Str::axis, Frame::name##_get, Frame::name##_set}
-PROP(x, position, x);
-PROP(y, position, y);
-PROP(w, size, x);
-PROP(h, size, y);
-PROP(width, size, x);
-PROP(height, size, y);
-PROP(left, position, x);
-PROP(top, position, y);
-PROP(right, position, x);
-PROP(bottom, position, y);
-PROP(centerx, position, x);
-PROP(centery, position, y);
-PROP(center, position, x);
-PROP(position, position, x);
-PROP(size, size, x);
-#undef PROP
+#define TESSEL_RECT_PROP(name, kind, field, axis)                                                  \
+    const Prop name##_prop = {Field::field, Str::axis, Frame::name##_get, Frame::name##_set};
+TESSEL_RECT_PROPERTIES(TESSEL_RECT_PROP)
+#undef TESSEL_RECT_PROP
 
 void *closure(const Prop &p) { return const_cast<Prop *>(&p); }
 
 }  // namespace
 
+#define TESSEL_RECT_GETSET(name, kind, ...)                                                        \
+    {#name, kind##_get, kind##_set, nullptr, closure(name##_prop)},
+// clang-format off
 PyGetSetDef kRectProperties[] = {
-    {"x", alias_get, alias_set, nullptr, closure(x_prop)},
-    {"y", alias_get, alias_set, nullptr, closure(y_prop)},
-    {"w", alias_get, alias_set, nullptr, closure(w_prop)},
-    {"h", alias_get, alias_set, nullptr, closure(h_prop)},
-    {"width", alias_get, alias_set, nullptr, closure(width_prop)},
-    {"height", alias_get, alias_set, nullptr, closure(height_prop)},
-    {"left", alias_get, alias_set, nullptr, closure(left_prop)},
-    {"top", alias_get, alias_set, nullptr, closure(top_prop)},
-    {"right", edge_get, edge_set, nullptr, closure(right_prop)},
-    {"bottom", edge_get, edge_set, nullptr, closure(bottom_prop)},
-    {"centerx", centre_get, centre_set, nullptr, closure(centerx_prop)},
-    {"centery", centre_get, centre_set, nullptr, closure(centery_prop)},
-    {"center", center_get, center_set, nullptr, closure(center_prop)},
-    {"position", vector_get, vector_set, nullptr, closure(position_prop)},
-    {"size", vector_get, vector_set, nullptr, closure(size_prop)},
+    TESSEL_RECT_PROPERTIES(TESSEL_RECT_GETSET)
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
+// clang-format on
+#undef TESSEL_RECT_GETSET
 
 // The size accessors of the method table.
 PyObject *get_width(RectObject *self, int) {

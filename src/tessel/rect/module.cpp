@@ -111,23 +111,11 @@ bool make_constants() {
            PyObject_Hash(g_state.half) != -1 && PyObject_Hash(g_state.checksum) != -1;
 }
 
+// The order of the designators is checked against the table's declaration.
 void fill_vtable() {
-    g_rect_vtable = RectVTable{
-        rect_new,
-        get_width,
-        get_height,
-        collide_point,
-        collide_point_vector2,
-        collide_point_tuple,
-        collide_point_list,
-        collide_rect,
-        collide_rect_vector4,
-        collide_rect_rect,
-        collide_rect_tuple,
-        collide_rect_list,
-        get_vector4,
-        get_tuple,
-    };
+#define TESSEL_RECT_VTABLE_ENTRY(name, ...) .name = name,
+    g_rect_vtable = RectVTable{.new_ = rect_new, TESSEL_RECT_METHODS(TESSEL_RECT_VTABLE_ENTRY)};
+#undef TESSEL_RECT_VTABLE_ENTRY
 }
 
 // Stores into the class dictionary (the class itself refuses assignment).
