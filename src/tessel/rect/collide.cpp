@@ -16,74 +16,64 @@ constexpr const char *kRectMessage =
 
 constexpr Str kAxes[2] = {Str::x, Str::y};
 
-// The truth-value convention of the method table: 1 or 0; 0 with an exception on failure.
-int answer(int result, Frame f) {
-    if (result < 0) {
-        add_frame(f);
-        return 0;
-    }
-    return result;
-}
-
 // Containment, for a point whose coordinate on an axis is fetched by `coord(axis)` right
-// after position.<axis> is read and used for both comparisons on that axis.
-template <class Coord> int contains(RectObject *r, Coord coord) {
+// after position.<axis> is read and used for both comparisons on that axis. The answer is
+// in *inside; false with an exception set on failure.
+template <class Coord> bool contains(RectObject *r, Coord coord, bool *inside) {
+    *inside = false;
     for (int a = 0; a < 2; ++a) {
         Num low = component_num(r, Field::position, kAxes[a]);
         if (!low.ok()) {
-            return -1;
+            return false;
         }
         Num p = coord(a);
-        if (!p.ok()) {
-            return -1;
+        if (!p.ok() || !compare(low, p, Py_LE, inside)) {
+            return false;
         }
-        int c = compare(low, p, Py_LE);
-        if (c <= 0) {
-            return c;
+        if (!*inside) {
+            return true;
         }
         Num high = edge(r, kAxes[a]);
-        if (!high.ok()) {
-            return -1;
+        if (!high.ok() || !compare(p, high, Py_LE, inside)) {
+            return false;
         }
-        c = compare(p, high, Py_LE);
-        if (c <= 0) {
-            return c;
+        if (!*inside) {
+            return true;
         }
     }
-    return 1;
+    return true;
 }
 
 // Overlap with another rectangle whose far edge on an axis (left + width) is fetched by
 // `far(axis)` after position.<axis> is read, and whose near edge by `near(axis)` before
-// this rect's own edge is read.
-template <class Far, class Near> int overlaps(RectObject *r, Far far, Near near) {
+// this rect's own edge is read. The answer is in *overlap.
+template <class Far, class Near> bool overlaps(RectObject *r, Far far, Near near, bool *overlap) {
+    *overlap = false;
     for (int a = 0; a < 2; ++a) {
         Num low = component_num(r, Field::position, kAxes[a]);
         if (!low.ok()) {
-            return -1;
+            return false;
         }
         Num other_far = far(a);
-        if (!other_far.ok()) {
-            return -1;
+        if (!other_far.ok() || !compare(low, other_far, Py_LT, overlap)) {
+            return false;
         }
-        int c = compare(low, other_far, Py_LT);
-        if (c <= 0) {
-            return c;
+        if (!*overlap) {
+            return true;
         }
         Num other_near = near(a);
         if (!other_near.ok()) {
-            return -1;
+            return false;
         }
         Num high = edge(r, kAxes[a]);
-        if (!high.ok()) {
-            return -1;
+        if (!high.ok() || !compare(other_near, high, Py_LT, overlap)) {
+            return false;
         }
-        c = compare(other_near, high, Py_LT);
-        if (c <= 0) {
-            return c;
+        if (!*overlap) {
+            return true;
         }
     }
-    return 1;
+    return true;
 }
 
 // The general forms' argument, read as doubles before the rect is looked at.
@@ -171,30 +161,37 @@ Num other_component(PyObject *other, Field f, int axis) {
 
 int collide_point(RectObject *self, PyObject *point, int) {
     double xy[2];
-    if (!point_doubles(point, xy)) {
-        return answer(-1, Frame::collide_point);
-    }
+    bool inside = false;
     // One value per axis serves both of its comparisons (boxed once, if at all).
-    return answer(contains(self, [&](int a) { return Num::of(xy[a]); }), Frame::collide_point);
+    bool ok = point_doubles(point, xy) && contains(
+                                              self, [&](int a) { return Num::of(xy[a]); }, &inside);
+    return framed_truth(Frame::collide_point, ok, inside);
 }
 
 int collide_point_vector2(RectObject *self, Vector2Object *point, int) {
     PyObject *p = reinterpret_cast<PyObject *>(point);
-    return answer(contains(self, [&](int a) { return Num::of(get_attr(p, kAxes[a])); }),
-                  Frame::collide_point_vector2);
+    bool inside = false;
+    bool ok = contains(
+        self, [&](int a) { return Num::of(get_attr(p, kAxes[a])); }, &inside);
+    return framed_truth(Frame::collide_point_vector2, ok, inside);
 }
 
 namespace {
 
 // The typed tuple and list forms: items taken as they are, bounds-checked.
 int collide_point_items(RectObject *self, PyObject *point, Frame f) {
-    return answer(contains(self, [&](int a) { return Num::of(typed_item(point, a)); }), f);
+    bool inside = false;
+    bool ok = contains(
+        self, [&](int a) { return Num::of(typed_item(point, a)); }, &inside);
+    return framed_truth(f, ok, inside);
 }
 
 int collide_rect_items(RectObject *self, PyObject *other, Frame f) {
     auto read = [&](int i) { return Num::of(typed_item(other, i)); };
     auto far = [&](int a) { return read_sum(read, a, a + 2); };
-    return answer(overlaps(self, far, read), f);
+    bool overlap = false;
+    bool ok = overlaps(self, far, read, &overlap);
+    return framed_truth(f, ok, overlap);
 }
 
 }  // namespace
@@ -209,12 +206,11 @@ int collide_point_list(RectObject *self, PyObject *point, int) {
 
 int collide_rect(RectObject *self, PyObject *other, int) {
     double v[4];
-    if (!rect_doubles(other, v)) {
-        return answer(-1, Frame::collide_rect);
-    }
     auto far = [&](int a) { return Num::of(v[a] + v[a + 2]); };
     auto near = [&](int a) { return Num::of(v[a]); };
-    return answer(overlaps(self, far, near), Frame::collide_rect);
+    bool overlap = false;
+    bool ok = rect_doubles(other, v) && overlaps(self, far, near, &overlap);
+    return framed_truth(Frame::collide_rect, ok, overlap);
 }
 
 int collide_rect_vector4(RectObject *self, Vector4Object *other, int) {
@@ -222,7 +218,9 @@ int collide_rect_vector4(RectObject *self, Vector4Object *other, int) {
     constexpr Str kNames[4] = {Str::x, Str::y, Str::z, Str::w};
     auto read = [&](int i) { return Num::of(get_attr(o, kNames[i])); };
     auto far = [&](int a) { return read_sum(read, a, a + 2); };
-    return answer(overlaps(self, far, read), Frame::collide_rect_vector4);
+    bool overlap = false;
+    bool ok = overlaps(self, far, read, &overlap);
+    return framed_truth(Frame::collide_rect_vector4, ok, overlap);
 }
 
 int collide_rect_rect(RectObject *self, RectObject *other, int) {
@@ -231,7 +229,9 @@ int collide_rect_rect(RectObject *self, RectObject *other, int) {
         return other_component(o, i < 2 ? Field::position : Field::size, i % 2);
     };
     auto far = [&](int a) { return read_sum(read, a, a + 2); };
-    return answer(overlaps(self, far, read), Frame::collide_rect_rect);
+    bool overlap = false;
+    bool ok = overlaps(self, far, read, &overlap);
+    return framed_truth(Frame::collide_rect_rect, ok, overlap);
 }
 
 int collide_rect_tuple(RectObject *self, PyObject *other, int) {

@@ -132,11 +132,7 @@ bool init(RectObject *self, PyObject *args, PyObject *kwds) {
 }  // namespace
 
 int rect_init(PyObject *self, PyObject *args, PyObject *kwds) {
-    if (init(as_rect(self), args, kwds)) {
-        return 0;
-    }
-    add_frame(Frame::init);
-    return -1;
+    return framed_status(Frame::init, init(as_rect(self), args, kwds));
 }
 
 }  // namespace tessel::rect

@@ -3,6 +3,7 @@
 #ifndef TESSEL_RECT_FRAMES_HPP
 #define TESSEL_RECT_FRAMES_HPP
 
+#include "common/ref.hpp"
 #include "names.hpp"
 
 // The frames of the slots, the pickling hooks and the module's unpickling function:
@@ -40,6 +41,36 @@ enum class Frame : int {
 // Adds the frame to the traceback of the exception being raised (one must be set).
 // Never fails: if the frame cannot be made, the exception goes on without it.
 void add_frame(Frame f) noexcept;
+
+// The one frame pattern: a slot or method-table entry runs its operation (which adds no
+// frame) and hands the result to one of these, which add the entry's frame on failure and
+// give the result in the slot's own convention.
+
+// An object result: the new reference, or nullptr with the frame added.
+inline PyObject *framed(Frame f, Ref result) noexcept {
+    if (!result) {
+        add_frame(f);
+    }
+    return result.release();
+}
+
+// A status result (setters, __init__, item assignment): 0, or -1 with the frame added.
+inline int framed_status(Frame f, bool ok) noexcept {
+    if (!ok) {
+        add_frame(f);
+        return -1;
+    }
+    return 0;
+}
+
+// A truth result of the method table: 1 or 0; 0 with an exception and the frame on failure.
+inline int framed_truth(Frame f, bool ok, bool value) noexcept {
+    if (!ok) {
+        add_frame(f);
+        return 0;
+    }
+    return value;
+}
 
 // Sets up what frames need (the module's namespace as their globals). Idempotent.
 void frames_ready() noexcept;

@@ -19,16 +19,6 @@ struct Prop {
 
 const Prop *prop(void *closure) { return static_cast<const Prop *>(closure); }
 
-PyObject *fail(Frame f) {
-    add_frame(f);
-    return nullptr;
-}
-
-int fail_set(Frame f) {
-    add_frame(f);
-    return -1;
-}
-
 // Deleting a computed property is refused, without a frame.
 int refuse_delete() {
     PyErr_SetString(PyExc_NotImplementedError, "__del__");
@@ -54,28 +44,27 @@ Num centre(RectObject *r, Str axis) {
 
 // Moves the rect on one axis so that `value` (an edge or centre line) lands where asked:
 // position.<axis> = value - size.<axis> * scale, where scale is 1 (no product) or 0.5.
-int move_to(RectObject *r, Str axis, Num value, bool centred) {
+bool move_to(RectObject *r, Str axis, Num value, bool centred) {
     Num s = component_num(r, Field::size, axis);
     if (!s.ok()) {
-        return -1;
+        return false;
     }
     if (centred) {
         Num h = half();
         s = multiply(s, h);
         if (!s.ok()) {
-            return -1;
+            return false;
         }
     }
     Num target = subtract(value, s);
     Ref result = target.take();
-    return result ? set_component(r, Field::position, axis, result.get()) : -1;
+    return result && set_component(r, Field::position, axis, result.get());
 }
 
 // Alias properties: one component of one vector.
 PyObject *alias_get(PyObject *self, void *closure) {
     const Prop &p = *prop(closure);
-    Ref value = component(as_rect(self), p.field, p.axis);
-    return value ? value.release() : fail(p.get);
+    return framed(p.get, component(as_rect(self), p.field, p.axis));
 }
 
 int alias_set(PyObject *self, PyObject *value, void *closure) {
@@ -83,14 +72,13 @@ int alias_set(PyObject *self, PyObject *value, void *closure) {
     if (value == nullptr) {
         return refuse_delete();
     }
-    return set_component(as_rect(self), p.field, p.axis, value) < 0 ? fail_set(p.set) : 0;
+    return framed_status(p.set, set_component(as_rect(self), p.field, p.axis, value));
 }
 
 // right and bottom.
 PyObject *edge_get(PyObject *self, void *closure) {
     const Prop &p = *prop(closure);
-    Ref value = edge(as_rect(self), p.axis).take();
-    return value ? value.release() : fail(p.get);
+    return framed(p.get, edge(as_rect(self), p.axis).take());
 }
 
 int edge_set(PyObject *self, PyObject *value, void *closure) {
@@ -98,15 +86,13 @@ int edge_set(PyObject *self, PyObject *value, void *closure) {
     if (value == nullptr) {
         return refuse_delete();
     }
-    return move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), false) < 0 ? fail_set(p.set)
-                                                                                  : 0;
+    return framed_status(p.set, move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), false));
 }
 
 // centerx and centery.
 PyObject *centre_get(PyObject *self, void *closure) {
     const Prop &p = *prop(closure);
-    Ref value = centre(as_rect(self), p.axis).take();
-    return value ? value.release() : fail(p.get);
+    return framed(p.get, centre(as_rect(self), p.axis).take());
 }
 
 int centre_set(PyObject *self, PyObject *value, void *closure) {
@@ -114,8 +100,7 @@ int centre_set(PyObject *self, PyObject *value, void *closure) {
     if (value == nullptr) {
         return refuse_delete();
     }
-    return move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), true) < 0 ? fail_set(p.set)
-                                                                                 : 0;
+    return framed_status(p.set, move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), true));
 }
 
 // center: both axes, as doubles.
@@ -131,14 +116,16 @@ bool centre_double(RectObject *r, Str axis, double *out) {
     return to_double(c.object(), out);
 }
 
-PyObject *center_get(PyObject *self, void *closure) {
-    const Prop &p = *prop(closure);
+Ref center(RectObject *r) {
     double x, y;
-    if (!centre_double(as_rect(self), Str::x, &x) || !centre_double(as_rect(self), Str::y, &y)) {
-        return fail(p.get);
+    if (!centre_double(r, Str::x, &x) || !centre_double(r, Str::y, &y)) {
+        return Ref();
     }
-    Ref v = new_vector2(x, y);
-    return v ? v.release() : fail(p.get);
+    return new_vector2(x, y);
+}
+
+PyObject *center_get(PyObject *self, void *closure) {
+    return framed(prop(closure)->get, center(as_rect(self)));
 }
 
 // Whether a point given to center is a Vector2. An exact tuple or list is not one; saying
@@ -147,23 +134,22 @@ bool is_point_vector(PyObject *value) {
     return !PyTuple_CheckExact(value) && !PyList_CheckExact(value) && is_vector2(value);
 }
 
-int center_set(PyObject *self, PyObject *value, void *closure) {
-    const Prop &p = *prop(closure);
-    if (value == nullptr) {
-        return refuse_delete();
-    }
+bool set_center(RectObject *r, PyObject *value) {
     if (!require_started()) {
-        return fail_set(p.set);
+        return false;
     }
     double x, y;
     bool read = is_point_vector(value)
                     ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
                     : point_double(value, 0, &x) && point_double(value, 1, &y);
-    if (!read || move_to(as_rect(self), Str::x, Num::of(x), true) < 0 ||
-        move_to(as_rect(self), Str::y, Num::of(y), true) < 0) {
-        return fail_set(p.set);
+    return read && move_to(r, Str::x, Num::of(x), true) && move_to(r, Str::y, Num::of(y), true);
+}
+
+int center_set(PyObject *self, PyObject *value, void *closure) {
+    if (value == nullptr) {
+        return refuse_delete();
     }
-    return 0;
+    return framed_status(prop(closure)->set, set_center(as_rect(self), value));
 }
 
 // position and size: the vectors themselves, shared both ways.
@@ -171,16 +157,18 @@ PyObject *vector_get(PyObject *self, void *closure) {
     return field(as_rect(self), prop(closure)->field).release();
 }
 
+bool set_vector(RectObject *r, Field f, PyObject *value) {
+    if (!check_vector2_or_none(value)) {
+        return false;
+    }
+    store(r, f, value);
+    return true;
+}
+
 int vector_set(PyObject *self, PyObject *value, void *closure) {
     const Prop &p = *prop(closure);
-    if (value == nullptr) {
-        value = Py_None;  // deleting stores None
-    }
-    if (!check_vector2_or_none(value)) {
-        return fail_set(p.set);
-    }
-    store(as_rect(self), p.field, value);
-    return 0;
+    // Deleting stores None.
+    return framed_status(p.set, set_vector(as_rect(self), p.field, value ? value : Py_None));
 }
 
 #define TESSEL_RECT_PROP(name, kind, field, axis)                                                  \
@@ -204,13 +192,11 @@ PyGetSetDef kRectProperties[] = {
 
 // The size accessors of the method table.
 PyObject *get_width(RectObject *self, int) {
-    Ref value = component(self, Field::size, Str::x);
-    return value ? value.release() : fail(Frame::get_width);
+    return framed(Frame::get_width, component(self, Field::size, Str::x));
 }
 
 PyObject *get_height(RectObject *self, int) {
-    Ref value = component(self, Field::size, Str::y);
-    return value ? value.release() : fail(Frame::get_height);
+    return framed(Frame::get_height, component(self, Field::size, Str::y));
 }
 
 }  // namespace tessel::rect

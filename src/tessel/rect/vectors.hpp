@@ -57,12 +57,12 @@ inline Ref get_attr(PyObject *o, Str name) noexcept {
     return Ref::steal(get ? get(o, str(name)) : PyObject_GetAttr(o, str(name)));
 }
 
-inline int set_attr(PyObject *o, Str name, PyObject *value) noexcept {
+inline bool set_attr(PyObject *o, Str name, PyObject *value) noexcept {
     if (PyGetSetDef *def = component_def(o, name); def != nullptr && def->set != nullptr) {
-        return def->set(o, value, def->closure);
+        return def->set(o, value, def->closure) >= 0;
     }
     setattrofunc set = Py_TYPE(o)->tp_setattro;
-    return set ? set(o, str(name), value) : PyObject_SetAttr(o, str(name), value);
+    return (set ? set(o, str(name), value) : PyObject_SetAttr(o, str(name), value)) >= 0;
 }
 
 // position.x, size.y and so on, read afresh.
@@ -74,7 +74,7 @@ inline Num component_num(RectObject *r, Field f, Str axis) noexcept {
     return Num::of(component(r, f, axis));
 }
 
-inline int set_component(RectObject *r, Field f, Str axis, PyObject *value) noexcept {
+inline bool set_component(RectObject *r, Field f, Str axis, PyObject *value) noexcept {
     Ref v = field(r, f);
     return set_attr(v.get(), axis, value);
 }
