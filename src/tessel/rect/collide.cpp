@@ -16,6 +16,9 @@ constexpr const char *kRectMessage =
 
 constexpr Str kAxes[2] = {Str::x, Str::y};
 
+// contains and overlaps walk the two axes alike, but each reads its own values in its own
+// order (which is what callers can observe); they are kept apart so each reads as its rule.
+
 // Containment, for a point whose coordinate on an axis is fetched by `coord(axis)` right
 // after position.<axis> is read and used for both comparisons on that axis. The answer is
 // in *inside; false with an exception set on failure.

@@ -75,33 +75,27 @@ int alias_set(PyObject *self, PyObject *value, void *closure) {
     return framed_status(p.set, set_component(as_rect(self), p.field, p.axis, value));
 }
 
-// right and bottom.
-PyObject *edge_get(PyObject *self, void *closure) {
+// A line across one axis: the far edge (right, bottom) or, Centred, the centre line
+// (centerx, centery).
+template <bool Centred> PyObject *line_get(PyObject *self, void *closure) {
     const Prop &p = *prop(closure);
-    return framed(p.get, edge(as_rect(self), p.axis).take());
+    RectObject *r = as_rect(self);
+    return framed(p.get, (Centred ? centre(r, p.axis) : edge(r, p.axis)).take());
 }
 
-int edge_set(PyObject *self, PyObject *value, void *closure) {
+template <bool Centred> int line_set(PyObject *self, PyObject *value, void *closure) {
     const Prop &p = *prop(closure);
     if (value == nullptr) {
         return refuse_delete();
     }
-    return framed_status(p.set, move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), false));
+    return framed_status(p.set,
+                         move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), Centred));
 }
 
-// centerx and centery.
-PyObject *centre_get(PyObject *self, void *closure) {
-    const Prop &p = *prop(closure);
-    return framed(p.get, centre(as_rect(self), p.axis).take());
-}
-
-int centre_set(PyObject *self, PyObject *value, void *closure) {
-    const Prop &p = *prop(closure);
-    if (value == nullptr) {
-        return refuse_delete();
-    }
-    return framed_status(p.set, move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), true));
-}
+constexpr getter edge_get = line_get<false>;
+constexpr setter edge_set = line_set<false>;
+constexpr getter centre_get = line_get<true>;
+constexpr setter centre_set = line_set<true>;
 
 // center: both axes, as doubles.
 bool centre_double(RectObject *r, Str axis, double *out) {

@@ -114,6 +114,7 @@ PyMethodDef method_methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
+// The opening fields of a static type, as RectType's (object.cpp): the C API's own shape.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 PyTypeObject MethodType = {
