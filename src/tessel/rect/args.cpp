@@ -1,5 +1,7 @@
 #include "args.hpp"
 
+#include "readers.hpp"
+
 namespace tessel::rect {
 namespace {
 
@@ -54,7 +56,7 @@ bool parse_args(const char *fname, const Param *params, int nparams, PyObject *c
     }
     Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
     for (Py_ssize_t k = 0; k < nkw; ++k) {
-        PyObject *key = PyTuple_GET_ITEM(kwnames, k);
+        PyObject *key = tuple_items(kwnames)[k];
         if (!PyUnicode_Check(key)) {
             PyErr_Format(PyExc_TypeError, "%.200s() keywords must be strings", fname);
             return false;

@@ -5,7 +5,7 @@
 
 #include "frames.hpp"
 #include "operations.hpp"
-#include "vectors.hpp"
+#include "readers.hpp"
 
 namespace tessel::rect {
 namespace {
@@ -16,92 +16,67 @@ constexpr const char *kRectMessage =
 
 constexpr Str kAxes[2] = {Str::x, Str::y};
 
-// The truth-value convention of the method table: 1 or 0; 0 with an exception on failure.
-int answer(int result, Frame f) {
-    if (result < 0) {
-        add_frame(f);
-        return 0;
-    }
-    return result;
-}
-
-// Item i of a tuple or list given to a typed form: never read past the end, also when a
-// comparison has shrunk the list meanwhile. Anything else (None among them) goes through
-// the generic item access, which reports it as not subscriptable.
-Ref typed_item(PyObject *seq, Py_ssize_t i) {
-    if (PyTuple_Check(seq)) {
-        if (i >= PyTuple_GET_SIZE(seq)) {
-            PyErr_SetString(PyExc_IndexError, "tuple index out of range");
-            return Ref();
-        }
-        return Ref::borrow(PyTuple_GET_ITEM(seq, i));
-    }
-    if (PyList_Check(seq)) {
-        return Ref::steal(PyList_GetItemRef(seq, i));
-    }
-    Ref key = Ref::steal(PyLong_FromSsize_t(i));
-    return Ref::steal(key ? PyObject_GetItem(seq, key.get()) : nullptr);
-}
+// contains and overlaps walk the two axes alike, but each reads its own values in its own
+// order (which is what callers can observe); they are kept apart so each reads as its rule.
 
 // Containment, for a point whose coordinate on an axis is fetched by `coord(axis)` right
-// after position.<axis> is read and used for both comparisons on that axis.
-template <class Coord> int contains(RectObject *r, Coord coord) {
+// after position.<axis> is read and used for both comparisons on that axis. The answer is
+// in *inside; false with an exception set on failure.
+template <class Coord> bool contains(RectObject *r, Coord coord, bool *inside) {
+    *inside = false;
     for (int a = 0; a < 2; ++a) {
         Num low = component_num(r, Field::position, kAxes[a]);
         if (!low.ok()) {
-            return -1;
+            return false;
         }
         Num p = coord(a);
-        if (!p.ok()) {
-            return -1;
+        if (!p.ok() || !compare(low, p, Py_LE, inside)) {
+            return false;
         }
-        int c = compare(low, p, Py_LE);
-        if (c <= 0) {
-            return c;
+        if (!*inside) {
+            return true;
         }
         Num high = edge(r, kAxes[a]);
-        if (!high.ok()) {
-            return -1;
+        if (!high.ok() || !compare(p, high, Py_LE, inside)) {
+            return false;
         }
-        c = compare(p, high, Py_LE);
-        if (c <= 0) {
-            return c;
+        if (!*inside) {
+            return true;
         }
     }
-    return 1;
+    return true;
 }
 
 // Overlap with another rectangle whose far edge on an axis (left + width) is fetched by
 // `far(axis)` after position.<axis> is read, and whose near edge by `near(axis)` before
-// this rect's own edge is read.
-template <class Far, class Near> int overlaps(RectObject *r, Far far, Near near) {
+// this rect's own edge is read. The answer is in *overlap.
+template <class Far, class Near> bool overlaps(RectObject *r, Far far, Near near, bool *overlap) {
+    *overlap = false;
     for (int a = 0; a < 2; ++a) {
         Num low = component_num(r, Field::position, kAxes[a]);
         if (!low.ok()) {
-            return -1;
+            return false;
         }
         Num other_far = far(a);
-        if (!other_far.ok()) {
-            return -1;
+        if (!other_far.ok() || !compare(low, other_far, Py_LT, overlap)) {
+            return false;
         }
-        int c = compare(low, other_far, Py_LT);
-        if (c <= 0) {
-            return c;
+        if (!*overlap) {
+            return true;
         }
         Num other_near = near(a);
         if (!other_near.ok()) {
-            return -1;
+            return false;
         }
         Num high = edge(r, kAxes[a]);
-        if (!high.ok()) {
-            return -1;
+        if (!high.ok() || !compare(other_near, high, Py_LT, overlap)) {
+            return false;
         }
-        c = compare(other_near, high, Py_LT);
-        if (c <= 0) {
-            return c;
+        if (!*overlap) {
+            return true;
         }
     }
-    return 1;
+    return true;
 }
 
 // The general forms' argument, read as doubles before the rect is looked at.
@@ -109,11 +84,11 @@ bool point_doubles(PyObject *point, double xy[2]) {
     // An exact tuple is no Vector2, its length is its size and its items are its storage:
     // the general path below would do the very same, with more calls.
     if (PyTuple_CheckExact(point) && PyTuple_GET_SIZE(point) == 2) {
-        return to_double(PyTuple_GET_ITEM(point, 0), &xy[0]) &&
-               to_double(PyTuple_GET_ITEM(point, 1), &xy[1]);
+        PyObject *const *items = tuple_items(point);
+        return to_double(items[0], &xy[0]) && to_double(items[1], &xy[1]);
     }
     if (is_vector2(point)) {
-        return attr_double(point, Str::x, &xy[0]) && attr_double(point, Str::y, &xy[1]);
+        return attr_pair_doubles(point, Str::x, Str::y, xy);
     }
     if (is_tuple_or_list(point)) {
         Py_ssize_t n = PyObject_Size(point);
@@ -121,7 +96,7 @@ bool point_doubles(PyObject *point, double xy[2]) {
             return false;
         }
         if (n == 2) {
-            return item_double(point, 0, &xy[0]) && item_double(point, 1, &xy[1]);
+            return pair_doubles(point, 0, xy);
         }
     }
     // Until the start-up has completed no vector type is recorded and a vector ends up
@@ -137,13 +112,12 @@ bool rect_doubles(PyObject *other, double v[4]) {
     if (is_rect(other)) {
         Ref position = field(as_rect(other), Field::position);
         Ref size = field(as_rect(other), Field::size);
-        return attr_double(position.get(), Str::x, &v[0]) &&
-               attr_double(position.get(), Str::y, &v[1]) &&
-               attr_double(size.get(), Str::x, &v[2]) && attr_double(size.get(), Str::y, &v[3]);
+        return attr_pair_doubles(position.get(), Str::x, Str::y, &v[0]) &&
+               attr_pair_doubles(size.get(), Str::x, Str::y, &v[2]);
     }
     if (is_vector4(other)) {
-        return attr_double(other, Str::x, &v[0]) && attr_double(other, Str::y, &v[1]) &&
-               attr_double(other, Str::z, &v[2]) && attr_double(other, Str::w, &v[3]);
+        return attr_pair_doubles(other, Str::x, Str::y, &v[0]) &&
+               attr_pair_doubles(other, Str::z, Str::w, &v[2]);
     }
     if (is_tuple_or_list(other)) {
         Py_ssize_t n = PyObject_Size(other);
@@ -151,12 +125,7 @@ bool rect_doubles(PyObject *other, double v[4]) {
             return false;
         }
         if (n == 4) {
-            for (Py_ssize_t i = 0; i < 4; ++i) {
-                if (!item_double(other, i, &v[i])) {
-                    return false;
-                }
-            }
-            return true;
+            return pair_doubles(other, 0, &v[0]) && pair_doubles(other, 2, &v[2]);
         }
     }
     if (require_started()) {
@@ -195,30 +164,37 @@ Num other_component(PyObject *other, Field f, int axis) {
 
 int collide_point(RectObject *self, PyObject *point, int) {
     double xy[2];
-    if (!point_doubles(point, xy)) {
-        return answer(-1, Frame::collide_point);
-    }
+    bool inside = false;
     // One value per axis serves both of its comparisons (boxed once, if at all).
-    return answer(contains(self, [&](int a) { return Num::of(xy[a]); }), Frame::collide_point);
+    bool ok = point_doubles(point, xy) && contains(
+                                              self, [&](int a) { return Num::of(xy[a]); }, &inside);
+    return framed_truth(Frame::collide_point, ok, inside);
 }
 
 int collide_point_vector2(RectObject *self, Vector2Object *point, int) {
     PyObject *p = reinterpret_cast<PyObject *>(point);
-    return answer(contains(self, [&](int a) { return Num::of(get_attr(p, kAxes[a])); }),
-                  Frame::collide_point_vector2);
+    bool inside = false;
+    bool ok = contains(
+        self, [&](int a) { return Num::of(get_attr(p, kAxes[a])); }, &inside);
+    return framed_truth(Frame::collide_point_vector2, ok, inside);
 }
 
 namespace {
 
 // The typed tuple and list forms: items taken as they are, bounds-checked.
 int collide_point_items(RectObject *self, PyObject *point, Frame f) {
-    return answer(contains(self, [&](int a) { return Num::of(typed_item(point, a)); }), f);
+    bool inside = false;
+    bool ok = contains(
+        self, [&](int a) { return Num::of(typed_item(point, a)); }, &inside);
+    return framed_truth(f, ok, inside);
 }
 
 int collide_rect_items(RectObject *self, PyObject *other, Frame f) {
     auto read = [&](int i) { return Num::of(typed_item(other, i)); };
     auto far = [&](int a) { return read_sum(read, a, a + 2); };
-    return answer(overlaps(self, far, read), f);
+    bool overlap = false;
+    bool ok = overlaps(self, far, read, &overlap);
+    return framed_truth(f, ok, overlap);
 }
 
 }  // namespace
@@ -233,12 +209,11 @@ int collide_point_list(RectObject *self, PyObject *point, int) {
 
 int collide_rect(RectObject *self, PyObject *other, int) {
     double v[4];
-    if (!rect_doubles(other, v)) {
-        return answer(-1, Frame::collide_rect);
-    }
     auto far = [&](int a) { return Num::of(v[a] + v[a + 2]); };
     auto near = [&](int a) { return Num::of(v[a]); };
-    return answer(overlaps(self, far, near), Frame::collide_rect);
+    bool overlap = false;
+    bool ok = rect_doubles(other, v) && overlaps(self, far, near, &overlap);
+    return framed_truth(Frame::collide_rect, ok, overlap);
 }
 
 int collide_rect_vector4(RectObject *self, Vector4Object *other, int) {
@@ -246,7 +221,9 @@ int collide_rect_vector4(RectObject *self, Vector4Object *other, int) {
     constexpr Str kNames[4] = {Str::x, Str::y, Str::z, Str::w};
     auto read = [&](int i) { return Num::of(get_attr(o, kNames[i])); };
     auto far = [&](int a) { return read_sum(read, a, a + 2); };
-    return answer(overlaps(self, far, read), Frame::collide_rect_vector4);
+    bool overlap = false;
+    bool ok = overlaps(self, far, read, &overlap);
+    return framed_truth(Frame::collide_rect_vector4, ok, overlap);
 }
 
 int collide_rect_rect(RectObject *self, RectObject *other, int) {
@@ -255,7 +232,9 @@ int collide_rect_rect(RectObject *self, RectObject *other, int) {
         return other_component(o, i < 2 ? Field::position : Field::size, i % 2);
     };
     auto far = [&](int a) { return read_sum(read, a, a + 2); };
-    return answer(overlaps(self, far, read), Frame::collide_rect_rect);
+    bool overlap = false;
+    bool ok = overlaps(self, far, read, &overlap);
+    return framed_truth(Frame::collide_rect_rect, ok, overlap);
 }
 
 int collide_rect_tuple(RectObject *self, PyObject *other, int) {

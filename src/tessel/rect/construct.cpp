@@ -6,7 +6,7 @@
 #include "args.hpp"
 #include "frames.hpp"
 #include "operations.hpp"
-#include "vectors.hpp"
+#include "readers.hpp"
 
 namespace tessel::rect {
 namespace {
@@ -23,14 +23,13 @@ bool store_new(RectObject *self, Field f, double x, double y) {
 
 // Stores a vector made from items first, first + 1 of a sequence.
 bool store_from_items(RectObject *self, Field f, PyObject *seq, Py_ssize_t first) {
-    double x, y;
-    return item_double(seq, first, &x) && item_double(seq, first + 1, &y) &&
-           store_new(self, f, x, y);
+    double xy[2];
+    return pair_doubles(seq, first, xy) && store_new(self, f, xy[0], xy[1]);
 }
 
 bool store_from_attrs(RectObject *self, Field f, PyObject *o, Str ax, Str ay) {
-    double x, y;
-    return attr_double(o, ax, &x) && attr_double(o, ay, &y) && store_new(self, f, x, y);
+    double xy[2];
+    return attr_pair_doubles(o, ax, ay, xy) && store_new(self, f, xy[0], xy[1]);
 }
 
 bool store_from_numbers(RectObject *self, Field f, PyObject *a, PyObject *b) {
@@ -110,7 +109,7 @@ bool init(RectObject *self, PyObject *args, PyObject *kwds) {
         return false;
     }
     Py_ssize_t n = PyTuple_GET_SIZE(args);
-    PyObject *const *a = reinterpret_cast<PyTupleObject *>(args)->ob_item;
+    PyObject *const *a = tuple_items(args);
     switch (n) {
     case 0:
         return store_new(self, Field::position, 0.0, 0.0) && store_new(self, Field::size, 0.0, 0.0);
@@ -133,11 +132,7 @@ bool init(RectObject *self, PyObject *args, PyObject *kwds) {
 }  // namespace
 
 int rect_init(PyObject *self, PyObject *args, PyObject *kwds) {
-    if (init(as_rect(self), args, kwds)) {
-        return 0;
-    }
-    add_frame(Frame::init);
-    return -1;
+    return framed_status(Frame::init, init(as_rect(self), args, kwds));
 }
 
 }  // namespace tessel::rect

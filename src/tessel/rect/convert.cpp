@@ -33,14 +33,14 @@ Ref field_text(PyObject *value) {
 }
 
 // Joins the pieces into one string made in a single allocation.
-PyObject *join(PyObject *const *pieces, int count) {
+Ref join(PyObject *const *pieces, int count) {
     Py_ssize_t length = 0;
     Py_UCS4 maxchar = 0;
     for (int i = 0; i < count; ++i) {
         Py_ssize_t n = PyUnicode_GET_LENGTH(pieces[i]);
         if (n > PY_SSIZE_T_MAX - length) {
             PyErr_SetString(PyExc_OverflowError, "join() result is too long for a Python string");
-            return nullptr;
+            return Ref();
         }
         length += n;
         Py_UCS4 m = PyUnicode_MAX_CHAR_VALUE(pieces[i]);
@@ -48,29 +48,29 @@ PyObject *join(PyObject *const *pieces, int count) {
     }
     Ref result = Ref::steal(PyUnicode_New(length, maxchar));
     if (!result) {
-        return nullptr;
+        return result;
     }
     Py_ssize_t at = 0;
     for (int i = 0; i < count; ++i) {
         Py_ssize_t n = PyUnicode_GET_LENGTH(pieces[i]);
         if (PyUnicode_CopyCharacters(result.get(), at, pieces[i], 0, n) < 0) {
-            return nullptr;
+            return Ref();
         }
         at += n;
     }
-    return result.release();
+    return result;
 }
 
-PyObject *repr(RectObject *r) {
+Ref repr(RectObject *r) {
     Ref position = field(r, Field::position);
     Ref position_text = field_text(position.get());
     if (!position_text) {
-        return nullptr;
+        return position_text;
     }
     Ref size = field(r, Field::size);
     Ref size_text = field_text(size.get());
     if (!size_text) {
-        return nullptr;
+        return size_text;
     }
     PyObject *pieces[5] = {str(Str::repr_open), position_text.get(), str(Str::repr_middle),
                            size_text.get(), str(Str::repr_close)};
@@ -98,100 +98,85 @@ Ref other_vector(PyObject *other, const Component &c) {
 }
 
 // The short-circuit "and" of the four component comparisons, other's values read through
-// its position and size properties.
-PyObject *eq(RectObject *self, PyObject *other) {
+// its position and size properties: the last comparison's result object.
+Ref eq(RectObject *self, PyObject *other) {
     if (!is_rect(other)) {
-        Py_RETURN_FALSE;
+        return Ref::borrow(Py_False);
     }
     Ref result;
     for (const Component &c : kComponents) {
         Ref left = component(self, c.field, c.axis);
         if (!left) {
-            return nullptr;
+            return left;
         }
         Ref vector = other_vector(other, c);
         Ref right = vector ? get_attr(vector.get(), c.axis) : Ref();
         if (!right) {
-            return nullptr;
+            return right;
         }
         result = equal(left.get(), right.get());
-        if (!result) {
-            return nullptr;
+        bool t;
+        if (!result || !truth(result.get(), &t)) {
+            return Ref();
         }
-        int t = truth(result.get());
-        if (t < 0) {
-            return nullptr;
-        }
-        if (t == 0) {
+        if (!t) {
             break;
         }
-    }
-    return result.release();
-}
-
-}  // namespace
-
-PyObject *get_vector4(RectObject *self, int) {
-    double v[4];
-    for (int i = 0; i < 4; ++i) {
-        Ref value = component(self, kComponents[i].field, kComponents[i].axis);
-        if (!value || !to_double(value.get(), &v[i])) {
-            add_frame(Frame::get_vector4);
-            return nullptr;
-        }
-    }
-    Ref result = new_vector4(v[0], v[1], v[2], v[3]);
-    if (!result) {
-        add_frame(Frame::get_vector4);
-    }
-    return result.release();
-}
-
-PyObject *get_tuple(RectObject *self, int) {
-    Ref values[4];
-    for (int i = 0; i < 4; ++i) {
-        values[i] = component(self, kComponents[i].field, kComponents[i].axis);
-        if (!values[i]) {
-            add_frame(Frame::get_tuple);
-            return nullptr;
-        }
-    }
-    PyObject *result = PyTuple_New(4);
-    if (result == nullptr) {
-        add_frame(Frame::get_tuple);
-        return nullptr;
-    }
-    for (int i = 0; i < 4; ++i) {
-        PyTuple_SET_ITEM(result, i, values[i].release());
     }
     return result;
 }
 
-PyObject *rect_repr(PyObject *self) {
-    PyObject *text = repr(as_rect(self));
-    if (text == nullptr) {
-        add_frame(Frame::repr);
+// == gives eq's result object itself; != the negation of its truth.
+Ref eq_or_ne(RectObject *self, PyObject *other, int op) {
+    Ref result = eq(self, other);
+    if (op == Py_EQ || !result) {
+        return result;
     }
-    return text;
+    bool t;
+    return truth(result.get(), &t) ? Ref::borrow(t ? Py_False : Py_True) : Ref();
 }
+
+Ref vector4(RectObject *self) {
+    double v[4];
+    for (int i = 0; i < 4; ++i) {
+        Ref value = component(self, kComponents[i].field, kComponents[i].axis);
+        if (!value || !to_double(value.get(), &v[i])) {
+            return Ref();
+        }
+    }
+    return new_vector4(v[0], v[1], v[2], v[3]);
+}
+
+Ref tuple(RectObject *self) {
+    Ref values[4];
+    for (int i = 0; i < 4; ++i) {
+        values[i] = component(self, kComponents[i].field, kComponents[i].axis);
+        if (!values[i]) {
+            return Ref();
+        }
+    }
+    Ref result = Ref::steal(PyTuple_New(4));
+    if (result) {
+        for (int i = 0; i < 4; ++i) {
+            PyTuple_SET_ITEM(result.get(), i, values[i].release());
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+PyObject *get_vector4(RectObject *self, int) { return framed(Frame::get_vector4, vector4(self)); }
+
+PyObject *get_tuple(RectObject *self, int) { return framed(Frame::get_tuple, tuple(self)); }
+
+PyObject *rect_repr(PyObject *self) { return framed(Frame::repr, repr(as_rect(self))); }
 
 PyObject *rect_richcompare(PyObject *self, PyObject *other, int op) {
     if (op != Py_EQ && op != Py_NE) {
         Py_RETURN_NOTIMPLEMENTED;
     }
-    Ref result = Ref::steal(eq(as_rect(self), other));
-    int t = 0;
-    if (result && op == Py_NE) {
-        t = truth(result.get());
-    }
-    if (!result || t < 0) {
-        add_frame(Frame::eq);
-        return nullptr;
-    }
-    if (op == Py_EQ) {
-        return result.release();
-    }
-    return PyBool_FromLong(!t);
+    return framed(Frame::eq, eq_or_ne(as_rect(self), other, op));
 }
 
 }  // namespace tessel::rect

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 
+#include "common/ref.hpp"
 #include "state.hpp"
 
 namespace tessel::rect {
@@ -19,62 +20,22 @@ struct FrameSpec {
     const char *file;
 };
 
-constexpr std::array<FrameSpec, static_cast<int>(Frame::count_)> kFrames = {{
-    {"init tessel.rect.rect", kSourceFile},
-    {"tessel.rect.rect.Rect.new", kSourceFile},
-    {"tessel.rect.rect.Rect.__init__", kSourceFile},
-    {"tessel.rect.rect.Rect.__repr__", kSourceFile},
-    {"tessel.rect.rect.Rect.__eq__", kSourceFile},
-    {"tessel.rect.rect.Rect.__getitem__", kSourceFile},
-    {"tessel.rect.rect.Rect.__setitem__", kSourceFile},
-    {"tessel.rect.rect.Rect.get_width", kSourceFile},
-    {"tessel.rect.rect.Rect.get_height", kSourceFile},
-    {"tessel.rect.rect.Rect.collide_point", kSourceFile},
-    {"tessel.rect.rect.Rect.collide_point_vector2", kSourceFile},
-    {"tessel.rect.rect.Rect.collide_point_tuple", kSourceFile},
-    {"tessel.rect.rect.Rect.collide_point_list", kSourceFile},
-    {"tessel.rect.rect.Rect.collide_rect", kSourceFile},
-    {"tessel.rect.rect.Rect.collide_rect_vector4", kSourceFile},
-    {"tessel.rect.rect.Rect.collide_rect_rect", kSourceFile},
-    {"tessel.rect.rect.Rect.collide_rect_tuple", kSourceFile},
-    {"tessel.rect.rect.Rect.collide_rect_list", kSourceFile},
-    {"tessel.rect.rect.Rect.get_vector4", kSourceFile},
-    {"tessel.rect.rect.Rect.get_tuple", kSourceFile},
-    {"tessel.rect.rect.Rect.__reduce__", kPickleSourceFile},
-    {"tessel.rect.rect.Rect.__setstate__", kPickleSourceFile},
-    {"tessel.rect.rect.__pyx_unpickle_Rect", kPickleSourceFile},
-    {"tessel.rect.rect.__pyx_unpickle_Rect__set_state", kPickleSourceFile},
-    {"tessel.rect.rect.Rect.x.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.x.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.y.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.y.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.w.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.w.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.h.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.h.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.width.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.width.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.height.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.height.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.left.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.left.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.top.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.top.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.right.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.right.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.bottom.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.bottom.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.centerx.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.centerx.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.centery.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.centery.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.center.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.center.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.position.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.position.__set__", kSourceFile},
-    {"tessel.rect.rect.Rect.size.__get__", kSourceFile},
-    {"tessel.rect.rect.Rect.size.__set__", kSourceFile},
-}};
+#define TESSEL_RECT_FRAME_SPEC(id, name, file) {name, file},
+#define TESSEL_RECT_METHOD_FRAME_SPEC(name, ...) {"tessel.rect.rect.Rect." #name, kSourceFile},
+#define TESSEL_RECT_PROPERTY_FRAME_SPECS(name, ...)                                                \
+    {"tessel.rect.rect.Rect." #name ".__get__", kSourceFile},                                      \
+        {"tessel.rect.rect.Rect." #name ".__set__", kSourceFile},
+// clang-format off
+constexpr FrameSpec kFrames[] = {
+    TESSEL_RECT_FRAMES(TESSEL_RECT_FRAME_SPEC)
+    TESSEL_RECT_METHODS(TESSEL_RECT_METHOD_FRAME_SPEC)
+    TESSEL_RECT_PROPERTIES(TESSEL_RECT_PROPERTY_FRAME_SPECS)
+};
+// clang-format on
+#undef TESSEL_RECT_FRAME_SPEC
+#undef TESSEL_RECT_METHOD_FRAME_SPEC
+#undef TESSEL_RECT_PROPERTY_FRAME_SPECS
+static_assert(std::size(kFrames) == static_cast<int>(Frame::count_), "one spec per frame");
 
 // Code objects, made on first use and kept for the life of the process. The slot is
 // claimed with a compare-and-swap so that two threads racing here leave one owner.
@@ -91,15 +52,14 @@ PyCodeObject *code_for(Frame f) {
         return reinterpret_cast<PyCodeObject *>(code);
     }
     const FrameSpec &spec = kFrames[static_cast<int>(f)];
-    PyObject *made = reinterpret_cast<PyObject *>(PyCode_NewEmpty(spec.file, spec.name, 1));
-    if (made == nullptr) {
+    Ref made = Ref::steal(reinterpret_cast<PyObject *>(PyCode_NewEmpty(spec.file, spec.name, 1)));
+    if (!made) {
         return nullptr;
     }
-    if (!slot.compare_exchange_strong(code, made, std::memory_order_acq_rel)) {
-        Py_DECREF(made);
-        return reinterpret_cast<PyCodeObject *>(code);
+    if (!slot.compare_exchange_strong(code, made.get(), std::memory_order_acq_rel)) {
+        return reinterpret_cast<PyCodeObject *>(code);  // the other thread's; ours is dropped
     }
-    return reinterpret_cast<PyCodeObject *>(made);
+    return reinterpret_cast<PyCodeObject *>(made.release());
 }
 
 }  // namespace
@@ -118,15 +78,15 @@ void add_frame(Frame f) noexcept {
         return;  // nothing is being raised: there is no traceback to extend
     }
     PyCodeObject *code = code_for(f);
-    PyFrameObject *frame = nullptr;
+    Ref frame;
     if (code != nullptr && globals != nullptr) {
-        frame = PyFrame_New(PyThreadState_Get(), code, globals, nullptr);
+        frame = Ref::steal(
+            reinterpret_cast<PyObject *>(PyFrame_New(PyThreadState_Get(), code, globals, nullptr)));
     }
     PyErr_Clear();  // a frame that cannot be made is left out, never reported instead
     PyErr_SetRaisedException(exc);
-    if (frame != nullptr) {
-        PyTraceBack_Here(frame);
-        Py_DECREF(frame);
+    if (frame) {
+        PyTraceBack_Here(reinterpret_cast<PyFrameObject *>(frame.get()));
     }
 }
 

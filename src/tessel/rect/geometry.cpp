@@ -1,10 +1,10 @@
-// The fifteen geometry properties and the size accessors. Nothing is cached: each read is
+// The geometry properties and the size accessors. Nothing is cached: each read is
 // computed afresh from the two vectors, and each write goes into them.
 #include <Python.h>
 
 #include "frames.hpp"
 #include "operations.hpp"
-#include "vectors.hpp"
+#include "readers.hpp"
 
 namespace tessel::rect {
 namespace {
@@ -18,16 +18,6 @@ struct Prop {
 };
 
 const Prop *prop(void *closure) { return static_cast<const Prop *>(closure); }
-
-PyObject *fail(Frame f) {
-    add_frame(f);
-    return nullptr;
-}
-
-int fail_set(Frame f) {
-    add_frame(f);
-    return -1;
-}
 
 // Deleting a computed property is refused, without a frame.
 int refuse_delete() {
@@ -54,28 +44,27 @@ Num centre(RectObject *r, Str axis) {
 
 // Moves the rect on one axis so that `value` (an edge or centre line) lands where asked:
 // position.<axis> = value - size.<axis> * scale, where scale is 1 (no product) or 0.5.
-int move_to(RectObject *r, Str axis, Num value, bool centred) {
+bool move_to(RectObject *r, Str axis, Num value, bool centred) {
     Num s = component_num(r, Field::size, axis);
     if (!s.ok()) {
-        return -1;
+        return false;
     }
     if (centred) {
         Num h = half();
         s = multiply(s, h);
         if (!s.ok()) {
-            return -1;
+            return false;
         }
     }
     Num target = subtract(value, s);
     Ref result = target.take();
-    return result ? set_component(r, Field::position, axis, result.get()) : -1;
+    return result && set_component(r, Field::position, axis, result.get());
 }
 
 // Alias properties: one component of one vector.
 PyObject *alias_get(PyObject *self, void *closure) {
     const Prop &p = *prop(closure);
-    Ref value = component(as_rect(self), p.field, p.axis);
-    return value ? value.release() : fail(p.get);
+    return framed(p.get, component(as_rect(self), p.field, p.axis));
 }
 
 int alias_set(PyObject *self, PyObject *value, void *closure) {
@@ -83,40 +72,30 @@ int alias_set(PyObject *self, PyObject *value, void *closure) {
     if (value == nullptr) {
         return refuse_delete();
     }
-    return set_component(as_rect(self), p.field, p.axis, value) < 0 ? fail_set(p.set) : 0;
+    return framed_status(p.set, set_component(as_rect(self), p.field, p.axis, value));
 }
 
-// right and bottom.
-PyObject *edge_get(PyObject *self, void *closure) {
+// A line across one axis: the far edge (right, bottom) or, Centred, the centre line
+// (centerx, centery).
+template <bool Centred> PyObject *line_get(PyObject *self, void *closure) {
     const Prop &p = *prop(closure);
-    Ref value = edge(as_rect(self), p.axis).take();
-    return value ? value.release() : fail(p.get);
+    RectObject *r = as_rect(self);
+    return framed(p.get, (Centred ? centre(r, p.axis) : edge(r, p.axis)).take());
 }
 
-int edge_set(PyObject *self, PyObject *value, void *closure) {
-    const Prop &p = *prop(closure);
-    if (value == nullptr) {
-        return refuse_delete();
-    }
-    return move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), false) < 0 ? fail_set(p.set)
-                                                                                  : 0;
-}
-
-// centerx and centery.
-PyObject *centre_get(PyObject *self, void *closure) {
-    const Prop &p = *prop(closure);
-    Ref value = centre(as_rect(self), p.axis).take();
-    return value ? value.release() : fail(p.get);
-}
-
-int centre_set(PyObject *self, PyObject *value, void *closure) {
+template <bool Centred> int line_set(PyObject *self, PyObject *value, void *closure) {
     const Prop &p = *prop(closure);
     if (value == nullptr) {
         return refuse_delete();
     }
-    return move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), true) < 0 ? fail_set(p.set)
-                                                                                 : 0;
+    return framed_status(p.set,
+                         move_to(as_rect(self), p.axis, Num::of(Ref::borrow(value)), Centred));
 }
+
+constexpr getter edge_get = line_get<false>;
+constexpr setter edge_set = line_set<false>;
+constexpr getter centre_get = line_get<true>;
+constexpr setter centre_set = line_set<true>;
 
 // center: both axes, as doubles.
 bool centre_double(RectObject *r, Str axis, double *out) {
@@ -131,40 +110,16 @@ bool centre_double(RectObject *r, Str axis, double *out) {
     return to_double(c.object(), out);
 }
 
-PyObject *center_get(PyObject *self, void *closure) {
-    const Prop &p = *prop(closure);
+Ref center(RectObject *r) {
     double x, y;
-    if (!centre_double(as_rect(self), Str::x, &x) || !centre_double(as_rect(self), Str::y, &y)) {
-        return fail(p.get);
+    if (!centre_double(r, Str::x, &x) || !centre_double(r, Str::y, &y)) {
+        return Ref();
     }
-    Ref v = new_vector2(x, y);
-    return v ? v.release() : fail(p.get);
+    return new_vector2(x, y);
 }
 
-// Item i of a point given to center: a list or tuple by position (an orderly IndexError
-// when it is too short), a mapping with an int key, else the sequence item slot, else the
-// generic item access (which reports an object that cannot be subscripted).
-Ref point_item(PyObject *value, Py_ssize_t i) {
-    if (PyList_CheckExact(value)) {
-        return Ref::steal(PyList_GetItemRef(value, i));
-    }
-    if (PyTuple_CheckExact(value)) {
-        if (i >= PyTuple_GET_SIZE(value)) {
-            PyErr_SetString(PyExc_IndexError, "tuple index out of range");
-            return Ref();
-        }
-        return Ref::borrow(PyTuple_GET_ITEM(value, i));
-    }
-    PyTypeObject *type = Py_TYPE(value);
-    if (type->tp_as_mapping != nullptr && type->tp_as_mapping->mp_subscript != nullptr) {
-        Ref key = Ref::steal(PyLong_FromSsize_t(i));
-        return Ref::steal(key ? type->tp_as_mapping->mp_subscript(value, key.get()) : nullptr);
-    }
-    if (type->tp_as_sequence != nullptr && type->tp_as_sequence->sq_item != nullptr) {
-        return Ref::steal(type->tp_as_sequence->sq_item(value, i));
-    }
-    Ref key = Ref::steal(PyLong_FromSsize_t(i));
-    return Ref::steal(key ? PyObject_GetItem(value, key.get()) : nullptr);
+PyObject *center_get(PyObject *self, void *closure) {
+    return framed(prop(closure)->get, center(as_rect(self)));
 }
 
 // Whether a point given to center is a Vector2. An exact tuple or list is not one; saying
@@ -173,27 +128,22 @@ bool is_point_vector(PyObject *value) {
     return !PyTuple_CheckExact(value) && !PyList_CheckExact(value) && is_vector2(value);
 }
 
-bool point_double(PyObject *value, Py_ssize_t i, double *out) {
-    Ref item = point_item(value, i);
-    return item && to_double(item.get(), out);
+bool set_center(RectObject *r, PyObject *value) {
+    if (!require_started()) {
+        return false;
+    }
+    double x, y;
+    bool read = is_point_vector(value)
+                    ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
+                    : point_double(value, 0, &x) && point_double(value, 1, &y);
+    return read && move_to(r, Str::x, Num::of(x), true) && move_to(r, Str::y, Num::of(y), true);
 }
 
 int center_set(PyObject *self, PyObject *value, void *closure) {
-    const Prop &p = *prop(closure);
     if (value == nullptr) {
         return refuse_delete();
     }
-    if (!require_started()) {
-        return fail_set(p.set);
-    }
-    double x, y;
-    bool read = is_point_vector(value) ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
-                                       : point_double(value, 0, &x) && point_double(value, 1, &y);
-    if (!read || move_to(as_rect(self), Str::x, Num::of(x), true) < 0 ||
-        move_to(as_rect(self), Str::y, Num::of(y), true) < 0) {
-        return fail_set(p.set);
-    }
-    return 0;
+    return framed_status(prop(closure)->set, set_center(as_rect(self), value));
 }
 
 // position and size: the vectors themselves, shared both ways.
@@ -201,69 +151,46 @@ PyObject *vector_get(PyObject *self, void *closure) {
     return field(as_rect(self), prop(closure)->field).release();
 }
 
-int vector_set(PyObject *self, PyObject *value, void *closure) {
-    const Prop &p = *prop(closure);
-    if (value == nullptr) {
-        value = Py_None;  // deleting stores None
-    }
+bool set_vector(RectObject *r, Field f, PyObject *value) {
     if (!check_vector2_or_none(value)) {
-        return fail_set(p.set);
+        return false;
     }
-    store(as_rect(self), p.field, value);
-    return 0;
+    store(r, f, value);
+    return true;
 }
 
-#define PROP(name, field, axis)                                                                    \
-    const Prop name##_prop = {Field::field, Str::axis, Frame::name##_get, Frame::name##_set}
-PROP(x, position, x);
-PROP(y, position, y);
-PROP(w, size, x);
-PROP(h, size, y);
-PROP(width, size, x);
-PROP(height, size, y);
-PROP(left, position, x);
-PROP(top, position, y);
-PROP(right, position, x);
-PROP(bottom, position, y);
-PROP(centerx, position, x);
-PROP(centery, position, y);
-PROP(center, position, x);
-PROP(position, position, x);
-PROP(size, size, x);
-#undef PROP
+int vector_set(PyObject *self, PyObject *value, void *closure) {
+    const Prop &p = *prop(closure);
+    // Deleting stores None.
+    return framed_status(p.set, set_vector(as_rect(self), p.field, value ? value : Py_None));
+}
+
+#define TESSEL_RECT_PROP(name, kind, field, axis)                                                  \
+    const Prop name##_prop = {Field::field, Str::axis, Frame::name##_get, Frame::name##_set};
+TESSEL_RECT_PROPERTIES(TESSEL_RECT_PROP)
+#undef TESSEL_RECT_PROP
 
 void *closure(const Prop &p) { return const_cast<Prop *>(&p); }
 
 }  // namespace
 
+#define TESSEL_RECT_GETSET(name, kind, ...)                                                        \
+    {#name, kind##_get, kind##_set, nullptr, closure(name##_prop)},
+// clang-format off
 PyGetSetDef kRectProperties[] = {
-    {"x", alias_get, alias_set, nullptr, closure(x_prop)},
-    {"y", alias_get, alias_set, nullptr, closure(y_prop)},
-    {"w", alias_get, alias_set, nullptr, closure(w_prop)},
-    {"h", alias_get, alias_set, nullptr, closure(h_prop)},
-    {"width", alias_get, alias_set, nullptr, closure(width_prop)},
-    {"height", alias_get, alias_set, nullptr, closure(height_prop)},
-    {"left", alias_get, alias_set, nullptr, closure(left_prop)},
-    {"top", alias_get, alias_set, nullptr, closure(top_prop)},
-    {"right", edge_get, edge_set, nullptr, closure(right_prop)},
-    {"bottom", edge_get, edge_set, nullptr, closure(bottom_prop)},
-    {"centerx", centre_get, centre_set, nullptr, closure(centerx_prop)},
-    {"centery", centre_get, centre_set, nullptr, closure(centery_prop)},
-    {"center", center_get, center_set, nullptr, closure(center_prop)},
-    {"position", vector_get, vector_set, nullptr, closure(position_prop)},
-    {"size", vector_get, vector_set, nullptr, closure(size_prop)},
+    TESSEL_RECT_PROPERTIES(TESSEL_RECT_GETSET)
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
+// clang-format on
+#undef TESSEL_RECT_GETSET
 
 // The size accessors of the method table.
 PyObject *get_width(RectObject *self, int) {
-    Ref value = component(self, Field::size, Str::x);
-    return value ? value.release() : fail(Frame::get_width);
+    return framed(Frame::get_width, component(self, Field::size, Str::x));
 }
 
 PyObject *get_height(RectObject *self, int) {
-    Ref value = component(self, Field::size, Str::y);
-    return value ? value.release() : fail(Frame::get_height);
+    return framed(Frame::get_height, component(self, Field::size, Str::y));
 }
 
 }  // namespace tessel::rect

@@ -8,6 +8,7 @@
 
 #include "args.hpp"
 #include "frames.hpp"
+#include "names.hpp"
 #include "state.hpp"
 
 namespace tessel::rect {
@@ -30,8 +31,9 @@ PyObject *new_method(const MethodSpec *spec);
 // Whether `o` is a method object made for `spec`.
 bool is_method_for(PyObject *o, const MethodSpec &spec);
 
-// The thirteen methods in their order of installation, and the two pickling hooks.
-extern const MethodSpec kMethods[13];
+// The methods in their order of installation (TESSEL_RECT_METHODS), and the two pickling
+// hooks.
+extern const MethodSpec kMethods[kMethodCount];
 extern const MethodSpec kReduceMethod;
 extern const MethodSpec kSetstateMethod;
 

@@ -1,5 +1,5 @@
-// Module start-up: the entry point, the create step and the exec step that builds the
-// constants, readies Rect, publishes its method table and installs its methods.
+// Module start-up: the entry point, the create step and the exec step, whose stages build
+// the constants, ready Rect, publish its method table and install its methods.
 #include <Python.h>
 
 #include "frames.hpp"
@@ -82,52 +82,11 @@ PyObject *create(PyObject *spec, PyModuleDef *) {
     return module.release();
 }
 
-// Warns when the running interpreter's major.minor differs from the headers' (the micro
-// version and release level may differ); false when the warning is raised as an error.
-bool check_version() {
-    int major = static_cast<int>((Py_Version >> 24) & 0xFF);
-    int minor = static_cast<int>((Py_Version >> 16) & 0xFF);
-    if (major == PY_MAJOR_VERSION && minor == PY_MINOR_VERSION) {
-        return true;
-    }
-    return PyErr_WarnFormat(PyExc_RuntimeWarning, 1,
-                            "compile time Python version %d.%d of module '%.100s' %s runtime "
-                            "version %d.%d",
-                            PY_MAJOR_VERSION, PY_MINOR_VERSION, "tessel.rect.rect",
-                            "does not match", major, minor) == 0;
-}
-
-bool make_constants() {
-    if (!make_strings()) {
-        return false;
-    }
-    if (g_state.half == nullptr) {
-        g_state.half = PyFloat_FromDouble(0.5);
-    }
-    if (g_state.checksum == nullptr) {
-        g_state.checksum = PyLong_FromLong(92479533);
-    }
-    return g_state.half != nullptr && g_state.checksum != nullptr &&
-           PyObject_Hash(g_state.half) != -1 && PyObject_Hash(g_state.checksum) != -1;
-}
-
+// The order of the designators is checked against the table's declaration.
 void fill_vtable() {
-    g_rect_vtable = RectVTable{
-        rect_new,
-        get_width,
-        get_height,
-        collide_point,
-        collide_point_vector2,
-        collide_point_tuple,
-        collide_point_list,
-        collide_rect,
-        collide_rect_vector4,
-        collide_rect_rect,
-        collide_rect_tuple,
-        collide_rect_list,
-        get_vector4,
-        get_tuple,
-    };
+#define TESSEL_RECT_VTABLE_ENTRY(name, ...) .name = name,
+    g_rect_vtable = RectVTable{.new_ = rect_new, TESSEL_RECT_METHODS(TESSEL_RECT_VTABLE_ENTRY)};
+#undef TESSEL_RECT_VTABLE_ENTRY
 }
 
 // Stores into the class dictionary (the class itself refuses assignment).
@@ -149,9 +108,9 @@ bool install_method(const MethodSpec &spec) {
     return set_class_item(str(spec.name), method.get());
 }
 
-// The pickling hooks go in only while pickling is object's own (or already ours), so a
+// 11. The pickling hooks go in only while pickling is object's own (or already ours), so a
 // class that pickles in some other way is left alone.
-bool install_pickling() {
+bool install_pickling(PyObject *) {
     PyObject *type = reinterpret_cast<PyObject *>(&RectType);
     PyObject *object = reinterpret_cast<PyObject *>(&PyBaseObject_Type);
     Ref reduce_ex = Ref::steal(PyObject_GetAttr(type, str(Str::reduce_ex)));
@@ -175,16 +134,22 @@ bool install_pickling() {
     return install_method(kReduceMethod) && install_method(kSetstateMethod);
 }
 
-// The start-up proper, in its fixed order; the first failure ends it (exec then drops the
-// module so that a later import starts afresh).
-bool exec_steps(PyObject *module) {
-    // From here on the module is the one this process serves; the lock is declared at once.
+// The stages of the start-up after its first check (exec), each named for what it does
+// and numbered as the start-up's steps are. Each is false with an exception set.
+
+// 2. From here on the module is the one this process serves; the lock is declared at once.
+bool record_module(PyObject *module) {
     g_state.module = Py_NewRef(module);
 #ifdef Py_GIL_DISABLED
     if (PyUnstable_Module_SetGIL(module, Py_MOD_GIL_USED) < 0) {
         return false;
     }
 #endif
+    return true;
+}
+
+// 3. The module's namespace and its __builtins__.
+bool keep_namespace(PyObject *module) {
     Py_XSETREF(g_state.dict, Py_NewRef(PyModule_GetDict(module)));
     if (g_state.builtins == nullptr) {
         g_state.builtins = PyImport_ImportModule("builtins");
@@ -192,41 +157,73 @@ bool exec_steps(PyObject *module) {
             return false;
         }
     }
-    if (PyDict_SetItemString(g_state.dict, "__builtins__", g_state.builtins) < 0) {
+    return PyDict_SetItemString(g_state.dict, "__builtins__", g_state.builtins) == 0;
+}
+
+// 4. Warns when the running interpreter's major.minor differs from the headers' (the micro
+// version and release level may differ); false when the warning is raised as an error.
+bool check_version(PyObject *) {
+    int major = static_cast<int>((Py_Version >> 24) & 0xFF);
+    int minor = static_cast<int>((Py_Version >> 16) & 0xFF);
+    if (major == PY_MAJOR_VERSION && minor == PY_MINOR_VERSION) {
+        return true;
+    }
+    return PyErr_WarnFormat(PyExc_RuntimeWarning, 1,
+                            "compile time Python version %d.%d of module '%.100s' %s runtime "
+                            "version %d.%d",
+                            PY_MAJOR_VERSION, PY_MINOR_VERSION, "tessel.rect.rect",
+                            "does not match", major, minor) == 0;
+}
+
+// 5. The constants; from here on a failure adds its frame, which needs the namespace.
+bool make_constants(PyObject *) {
+    if (!make_strings()) {
         return false;
     }
-    if (!check_version() || !make_constants()) {
+    if (g_state.half == nullptr) {
+        g_state.half = PyFloat_FromDouble(0.5);
+    }
+    if (g_state.checksum == nullptr) {
+        g_state.checksum = PyLong_FromLong(92479533);
+    }
+    if (g_state.half == nullptr || g_state.checksum == nullptr ||
+        PyObject_Hash(g_state.half) == -1 || PyObject_Hash(g_state.checksum) == -1) {
         return false;
     }
     frames_ready();
-    // An embedding host may run the module as __main__; either way it is importable by name.
+    return true;
+}
+
+// 6. An embedding host may run the module as __main__; either way it is importable by name.
+bool register_name(PyObject *module) {
     if (__pyx_module_is_main_tessel__rect__rect &&
         PyDict_SetItem(g_state.dict, str(Str::name), str(Str::main)) < 0) {
         return false;
     }
     PyObject *modules = PyImport_GetModuleDict();
     int present = PyDict_Contains(modules, str(Str::module_name));
-    if (present < 0 ||
-        (present == 0 && PyDict_SetItem(modules, str(Str::module_name), module) < 0)) {
-        return false;
-    }
-    // The method table is filled before the type is readied, then published with it.
+    return present > 0 ||
+           (present == 0 && PyDict_SetItem(modules, str(Str::module_name), module) == 0);
+}
+
+// 7 to 9. The method table is filled before the type is readied, then published with it.
+bool ready_type(PyObject *) {
     fill_vtable();
     if (PyType_Ready(&RectType) < 0 || !method_type_ready()) {
         return false;
     }
     defer_refcount(reinterpret_cast<PyObject *>(&RectType));
     Ref capsule = Ref::steal(PyCapsule_New(&g_rect_vtable, nullptr, nullptr));
-    if (!capsule || !set_class_item(str(Str::pyx_vtable), capsule.get())) {
-        return false;
-    }
-    if (PyDict_SetItemString(g_state.dict, "Rect", reinterpret_cast<PyObject *>(&RectType)) < 0) {
-        return false;
-    }
-    if (!install_pickling()) {
-        return false;
-    }
-    // Each vector type must be one of its own: not Rect, nor the other vector type.
+    return capsule && set_class_item(str(Str::pyx_vtable), capsule.get());
+}
+
+// 10. The type as the module's attribute.
+bool publish_type(PyObject *) {
+    return PyDict_SetItemString(g_state.dict, "Rect", reinterpret_cast<PyObject *>(&RectType)) == 0;
+}
+
+// 12. Each vector type must be one of its own: not Rect, nor the other vector type.
+bool import_vector_types(PyObject *) {
     const Taken rect = {RectType.tp_name, &RectType, &g_rect_vtable};
     if (!import_vector_type("tessel.vector2.vector2", "Vector2", kVector2Size, {rect},
                             &g_state.vector2_type, reinterpret_cast<void **>(&g_state.vector2_vtab),
@@ -235,31 +232,63 @@ bool exec_steps(PyObject *module) {
     }
     const Taken vector2 = {"tessel.vector2.vector2.Vector2", g_state.vector2_type,
                            g_state.vector2_vtab};
-    if (!import_vector_type("tessel.vector4.vector4", "Vector4", kVector4Size, {rect, vector2},
-                            &g_state.vector4_type, reinterpret_cast<void **>(&g_state.vector4_vtab),
-                            &g_state.vector4_components)) {
-        return false;
-    }
-    // Methods last: they take the vector types as declared parameter types.
+    return import_vector_type(
+        "tessel.vector4.vector4", "Vector4", kVector4Size, {rect, vector2}, &g_state.vector4_type,
+        reinterpret_cast<void **>(&g_state.vector4_vtab), &g_state.vector4_components);
+}
+
+// 13. Methods after the vector types: they take them as declared parameter types.
+bool install_methods(PyObject *) {
     for (const MethodSpec &spec : kMethods) {
         if (!install_method(spec)) {
             return false;
         }
     }
+    return true;
+}
+
+// 14. The module's unpickling function.
+bool add_unpickle_function(PyObject *) {
     Ref unpickle = Ref::steal(new_unpickle_function());
     if (!unpickle) {
         return false;
     }
     defer_refcount(unpickle.get());
-    if (PyDict_SetItem(g_state.dict, str(Str::pyx_unpickle_Rect), unpickle.get()) < 0) {
-        return false;
-    }
+    return PyDict_SetItem(g_state.dict, str(Str::pyx_unpickle_Rect), unpickle.get()) == 0;
+}
+
+// 15. An empty __test__.
+bool add_test_dict(PyObject *) {
     Ref test = Ref::steal(PyDict_New());
-    if (!test || PyDict_SetItem(g_state.dict, str(Str::test), test.get()) < 0) {
-        return false;
+    return test && PyDict_SetItem(g_state.dict, str(Str::test), test.get()) == 0;
+}
+
+// The stages in the order of the start-up's steps.
+constexpr bool (*kStages[])(PyObject *module) = {
+    record_module,          // 2
+    keep_namespace,         // 3
+    check_version,          // 4
+    make_constants,         // 5
+    register_name,          // 6
+    ready_type,             // 7 to 9
+    publish_type,           // 10
+    install_pickling,       // 11
+    import_vector_types,    // 12
+    install_methods,        // 13
+    add_unpickle_function,  // 14
+    add_test_dict,          // 15
+};
+
+// The start-up proper, in its fixed order; the first failure ends it (exec then drops the
+// module so that a later import starts afresh).
+bool exec_steps(PyObject *module) {
+    for (auto stage : kStages) {
+        if (!stage(module)) {
+            return false;
+        }
     }
-    // Complete: from here on the recorded vector types are used. A completed start-up is
-    // never run again (exec returns at once), so this is set once and stays.
+    // 16. Complete: from here on the recorded vector types are used. A completed start-up
+    // is never run again (exec returns at once), so this is set once and stays.
     g_state.started.store(true, std::memory_order_release);
     return true;
 }

@@ -73,27 +73,29 @@ inline Num multiply(Num &a, Num &b) noexcept {
     return binary(a, b, PyNumber_Multiply, [](double l, double r) { return l * r; });
 }
 
-// The truth of a comparison's result object: 1, 0, or -1 with an exception set.
-inline int truth(PyObject *result) noexcept {
-    if (result == Py_True) {
-        return 1;
+// The truth of a comparison's result object, in *out; false with an exception set.
+inline bool truth(PyObject *result, bool *out) noexcept {
+    if (result == Py_True || result == Py_False || result == Py_None) {
+        *out = result == Py_True;
+        return true;
     }
-    if (result == Py_False || result == Py_None) {
-        return 0;
-    }
-    return PyObject_IsTrue(result);
+    int t = PyObject_IsTrue(result);
+    *out = t > 0;
+    return t >= 0;
 }
 
-// a <op> b through rich comparison and the truth test: 1, 0, or -1 with an exception set.
-inline int compare(Num &a, Num &b, int op) noexcept {
+// a <op> b through rich comparison and the truth test, in *out; false with an exception set.
+inline bool compare(Num &a, Num &b, int op, bool *out) noexcept {
     if (a.is_float() && b.is_float()) [[likely]] {
         double l = a.value();
         double r = b.value();
         switch (op) {
         case Py_LT:
-            return l < r;
+            *out = l < r;
+            return true;
         case Py_LE:
-            return l <= r;
+            *out = l <= r;
+            return true;
         default:
             break;
         }
@@ -101,10 +103,10 @@ inline int compare(Num &a, Num &b, int op) noexcept {
     PyObject *l = a.object();
     PyObject *r = l ? b.object() : nullptr;
     if (r == nullptr) {
-        return -1;
+        return false;
     }
     Ref result = Ref::steal(PyObject_RichCompare(l, r, op));
-    return result ? truth(result.get()) : -1;
+    return result && truth(result.get(), out);
 }
 
 }  // namespace tessel::rect

@@ -75,7 +75,9 @@ void rect_dealloc(PyObject *self) {
 }  // namespace
 
 // Static and immutable; no base-type flag (no subclasses), no instance dict, no weak
-// references; unhashable because it compares and defines no hash.
+// references; unhashable because it compares and defines no hash. Each slot says the file
+// that owns it (see operations.hpp); the lifecycle is here, the methods are installed in
+// the class dictionary at start-up (methods.cpp, module.cpp).
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 PyTypeObject RectType = {
@@ -84,16 +86,16 @@ PyTypeObject RectType = {
     .tp_basicsize = sizeof(RectObject),
     .tp_itemsize = 0,
     .tp_dealloc = rect_dealloc,
-    .tp_repr = rect_repr,
-    .tp_as_sequence = &kRectSequence,
-    .tp_as_mapping = &kRectMapping,
+    .tp_repr = rect_repr,              // convert.cpp
+    .tp_as_sequence = &kRectSequence,  // sequence.cpp
+    .tp_as_mapping = &kRectMapping,    // sequence.cpp
     .tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
     .tp_doc = nullptr,
     .tp_traverse = rect_traverse,
     .tp_clear = rect_clear,
-    .tp_richcompare = rect_richcompare,
-    .tp_getset = kRectProperties,
-    .tp_init = rect_init,
+    .tp_richcompare = rect_richcompare,  // convert.cpp
+    .tp_getset = kRectProperties,        // geometry.cpp, from TESSEL_RECT_PROPERTIES
+    .tp_init = rect_init,                // construct.cpp
     .tp_new = rect_tp_new,
 };
 #pragma GCC diagnostic pop

@@ -5,6 +5,10 @@
 
 #include <Python.h>
 
+#include <cstddef>
+#include <type_traits>
+
+#include "names.hpp"
 #include "tessel/rect.h"
 
 namespace tessel::rect {
@@ -16,29 +20,31 @@ PyObject *rect_new(PyObject *position, PyObject *size);
 // construct.cpp: __init__.
 int rect_init(PyObject *self, PyObject *args, PyObject *kwds);
 
-// geometry.cpp: the fifteen properties and the size accessors.
-extern PyGetSetDef kRectProperties[];
-PyObject *get_width(RectObject *self, int skip_dispatch);
-PyObject *get_height(RectObject *self, int skip_dispatch);
+// The method-table entries, each with the signature of its member of RectVTable:
+// geometry.cpp (get_width, get_height), collide.cpp (collide_point*, collide_rect*),
+// convert.cpp (get_vector4, get_tuple).
+#define TESSEL_RECT_DECLARE_ENTRY(name, ...) std::remove_pointer_t<decltype(RectVTable::name)> name;
+TESSEL_RECT_METHODS(TESSEL_RECT_DECLARE_ENTRY)
+#undef TESSEL_RECT_DECLARE_ENTRY
 
-// collide.cpp: points inside, rectangles overlapping.
-int collide_point(RectObject *self, PyObject *point, int skip_dispatch);
-int collide_point_vector2(RectObject *self, Vector2Object *point, int skip_dispatch);
-int collide_point_tuple(RectObject *self, PyObject *point, int skip_dispatch);
-int collide_point_list(RectObject *self, PyObject *point, int skip_dispatch);
-int collide_rect(RectObject *self, PyObject *other, int skip_dispatch);
-int collide_rect_vector4(RectObject *self, Vector4Object *other, int skip_dispatch);
-int collide_rect_rect(RectObject *self, RectObject *other, int skip_dispatch);
-int collide_rect_tuple(RectObject *self, PyObject *other, int skip_dispatch);
-int collide_rect_list(RectObject *self, PyObject *other, int skip_dispatch);
+// The public table holds `new` and then exactly the listed methods, in the list's order.
+#define TESSEL_RECT_CHECK_ENTRY(name, ...)                                                         \
+    static_assert(offsetof(RectVTable, name) ==                                                    \
+                      sizeof(void (*)()) * (1 + static_cast<int>(Method::name)),                   \
+                  "RectVTable and TESSEL_RECT_METHODS list " #name " at different places");
+TESSEL_RECT_METHODS(TESSEL_RECT_CHECK_ENTRY)
+#undef TESSEL_RECT_CHECK_ENTRY
+static_assert(sizeof(RectVTable) == sizeof(void (*)()) * (1 + kMethodCount),
+              "RectVTable has an entry TESSEL_RECT_METHODS does not list");
+
+// geometry.cpp: the properties.
+extern PyGetSetDef kRectProperties[];
 
 // sequence.cpp: length, indexing.
 extern PySequenceMethods kRectSequence;
 extern PyMappingMethods kRectMapping;
 
-// convert.cpp: conversions, equality, text form.
-PyObject *get_vector4(RectObject *self, int skip_dispatch);
-PyObject *get_tuple(RectObject *self, int skip_dispatch);
+// convert.cpp: equality, text form.
 PyObject *rect_repr(PyObject *self);
 PyObject *rect_richcompare(PyObject *self, PyObject *other, int op);
 

@@ -10,7 +10,7 @@
 #include "frames.hpp"
 #include "integer.hpp"
 #include "operations.hpp"
-#include "vectors.hpp"
+#include "readers.hpp"
 
 namespace tessel::rect {
 namespace {
@@ -23,20 +23,24 @@ PyTypeObject *const kTupleType = &PyTuple_Type;
 // Puts a state tuple (position, size[, dict]) into a rect. Fields are replaced one after
 // the other, so a bad size leaves the new position in place.
 bool set_state(RectObject *r, PyObject *state) {
-    if (PyTuple_GET_SIZE(state) < 2) {
-        PyErr_SetString(PyExc_IndexError, "tuple index out of range");
-        return false;
+    // Both fields are read before either is stored: a state too short changes nothing.
+    Ref values[2];
+    for (int i = 0; i < 2; ++i) {
+        values[i] = tuple_item(state, i);
+        if (!values[i]) {
+            return false;
+        }
     }
     constexpr Field kFields[2] = {Field::position, Field::size};
     for (int i = 0; i < 2; ++i) {
-        PyObject *value = PyTuple_GET_ITEM(state, i);
-        if (!check_vector2_or_none(value)) {
+        if (!check_vector2_or_none(values[i].get())) {
             return false;
         }
-        store(r, kFields[i], value);
+        store(r, kFields[i], values[i].get());
     }
     if (PyTuple_GET_SIZE(state) > 2) {
-        int extra = PyObject_IsTrue(PyTuple_GET_ITEM(state, 2));
+        Ref extra_state = tuple_item(state, 2);
+        int extra = PyObject_IsTrue(extra_state.get());
         if (extra < 0) {
             return false;
         }
@@ -48,20 +52,17 @@ bool set_state(RectObject *r, PyObject *state) {
                 return false;
             }
             Ref method = Ref::steal(PyObject_GetAttrString(dict.get(), "update"));
-            Ref done = Ref::steal(
-                method ? PyObject_CallOneArg(method.get(), PyTuple_GET_ITEM(state, 2)) : nullptr);
+            Ref done =
+                Ref::steal(method ? PyObject_CallOneArg(method.get(), extra_state.get()) : nullptr);
             return static_cast<bool>(done);
         }
     }
     return true;
 }
 
+// The state goes in through a function of its own, which adds its own frame.
 bool restore(RectObject *r, PyObject *state) {
-    if (set_state(r, state)) {
-        return true;
-    }
-    add_frame(Frame::unpickle_set_state);
-    return false;
+    return framed_status(Frame::unpickle_set_state, set_state(r, state)) == 0;
 }
 
 // Raises pickle.PickleError for an unknown checksum. A value outside 0..0xffffffff is shown
@@ -80,35 +81,35 @@ void raise_incompatible(long long checksum) {
                  given, kChecksums[0], kChecksums[1], kChecksums[2], "position, size");
 }
 
-PyObject *unpickle(PyObject *const *args) {
+Ref unpickle(PyObject *const *args) {
     long long checksum;
     if (!to_int64(args[1], &checksum)) {
-        return nullptr;
+        return Ref();
     }
     PyObject *state = args[2];
     if (!check_arg_type(state, Param{Str::pyx_state, &kTupleType, true})) {
-        return nullptr;
+        return Ref();
     }
     if (checksum != kChecksums[0] && checksum != kChecksums[1] && checksum != kChecksums[2]) {
         raise_incompatible(checksum);
-        return nullptr;
+        return Ref();
     }
     Ref make = get_attr(reinterpret_cast<PyObject *>(&RectType), Str::new_);
     Ref result = Ref::steal(make ? PyObject_CallOneArg(make.get(), args[0]) : nullptr);
     if (!result) {
-        return nullptr;
+        return Ref();
     }
     if (state != Py_None) {
         if (!is_rect(result.get())) {
             PyErr_Format(PyExc_TypeError, "Cannot convert %.200s to %.200s",
                          Py_TYPE(result.get())->tp_name, RectType.tp_name);
-            return nullptr;
+            return Ref();
         }
         if (!restore(as_rect(result.get()), state)) {
-            return nullptr;
+            return Ref();
         }
     }
-    return result.release();
+    return result;
 }
 
 constexpr Param kUnpickleParams[3] = {{Str::pyx_type}, {Str::pyx_checksum}, {Str::pyx_state}};
@@ -116,15 +117,9 @@ constexpr Param kUnpickleParams[3] = {{Str::pyx_type}, {Str::pyx_checksum}, {Str
 PyObject *unpickle_vectorcall(PyObject *, PyObject *const *args, Py_ssize_t nargs,
                               PyObject *kwnames) {
     PyObject *values[3];
-    PyObject *result = nullptr;
-    if (parse_args(text(Str::pyx_unpickle_Rect), kUnpickleParams, 3, args, nargs, kwnames,
-                   values)) {
-        result = unpickle(values);
-    }
-    if (result == nullptr) {
-        add_frame(Frame::unpickle);
-    }
-    return result;
+    bool parsed =
+        parse_args(text(Str::pyx_unpickle_Rect), kUnpickleParams, 3, args, nargs, kwnames, values);
+    return framed(Frame::unpickle, parsed ? unpickle(values) : Ref());
 }
 
 PyMethodDef kUnpickleDef = {

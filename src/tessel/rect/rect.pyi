@@ -28,6 +28,8 @@ class Rect:
     @overload
     def __init__(self, x: _Number, y: _Number, w: _Number, h: _Number, /) -> None: ...
 
+    # Each property is spelled out, as stubs must (they have no way to share a declaration),
+    # here and in the vector modules' stubs alike.
     # The eight aliases read and write one vector component.
     @property
     def x(self) -> float: ...

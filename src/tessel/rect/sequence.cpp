@@ -26,31 +26,27 @@ void raise_out_of_range() { PyErr_SetObject(PyExc_IndexError, str(Str::index_out
 bool index_of(PyObject *index, int *out) {
     if (PyLong_CheckExact(index) &&
         PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject *>(index))) {
-        *out = static_cast<int>(
-            PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject *>(index)));
+        *out =
+            static_cast<int>(PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject *>(index)));
         return true;
     }
     return to_int32(index, out);
 }
 
-PyObject *getitem(RectObject *r, PyObject *index) {
+Ref getitem(RectObject *r, PyObject *index) {
     int i;
     if (!index_of(index, &i)) {
-        return nullptr;
+        return Ref();
     }
     if (!in_range(i)) {
         raise_out_of_range();
-        return nullptr;
+        return Ref();
     }
-    return component(r, index_field(i), index_axis(i)).release();
+    return component(r, index_field(i), index_axis(i));
 }
 
 PyObject *rect_getitem(PyObject *self, PyObject *index) {
-    PyObject *value = getitem(as_rect(self), index);
-    if (value == nullptr) {
-        add_frame(Frame::getitem);
-    }
-    return value;
+    return framed(Frame::getitem, getitem(as_rect(self), index));
 }
 
 bool setitem(RectObject *r, PyObject *index, PyObject *value) {
@@ -65,7 +61,7 @@ bool setitem(RectObject *r, PyObject *index, PyObject *value) {
     }
     // Components are written at single precision (round to nearest).
     Ref narrowed = Ref::steal(PyFloat_FromDouble(static_cast<float>(d)));
-    return narrowed && set_component(r, index_field(i), index_axis(i), narrowed.get()) >= 0;
+    return narrowed && set_component(r, index_field(i), index_axis(i), narrowed.get());
 }
 
 int rect_setitem(PyObject *self, PyObject *index, PyObject *value) {
@@ -74,11 +70,7 @@ int rect_setitem(PyObject *self, PyObject *index, PyObject *value) {
                      Py_TYPE(self)->tp_name);
         return -1;
     }
-    if (!setitem(as_rect(self), index, value)) {
-        add_frame(Frame::setitem);
-        return -1;
-    }
-    return 0;
+    return framed_status(Frame::setitem, setitem(as_rect(self), index, value));
 }
 
 // The item slot forwards to the subscript with an int key.

@@ -5,55 +5,54 @@
 
 #include <Python.h>
 
+#include "names.hpp"
+
+// S(id, text). The texts are kept as plain literals and made into strings one by one at
+// start-up: a compressed blob unpacked then would give the very same constants. The
+// method names follow, from TESSEL_RECT_METHODS; x, y, z, w come first (vectors.hpp).
+#define TESSEL_RECT_STRINGS(S)                                                                     \
+    S(x, "x")                                                                                      \
+    S(y, "y")                                                                                      \
+    S(z, "z")                                                                                      \
+    S(w, "w")                                                                                      \
+    S(position, "position")                                                                        \
+    S(size, "size")                                                                                \
+    S(point, "point")                                                                              \
+    S(other, "other")                                                                              \
+    S(pyx_type, "__pyx_type")                                                                      \
+    S(pyx_checksum, "__pyx_checksum")                                                              \
+    S(pyx_state, "__pyx_state")                                                                    \
+    S(new_, "__new__")                                                                             \
+    S(reduce, "__reduce__")                                                                        \
+    S(setstate, "__setstate__")                                                                    \
+    S(reduce_ex, "__reduce_ex__")                                                                  \
+    S(getstate, "__getstate__")                                                                    \
+    S(pyx_vtable, "__pyx_vtable__")                                                                \
+    S(pyx_unpickle_Rect, "__pyx_unpickle_Rect")                                                    \
+    S(builtins_, "__builtins__")                                                                   \
+    S(test, "__test__")                                                                            \
+    S(name, "__name__")                                                                            \
+    S(main, "__main__")                                                                            \
+    S(module_name, "tessel.rect.rect")                                                             \
+    S(pickle, "pickle")                                                                            \
+    S(PickleError, "PickleError")                                                                  \
+    S(index_out_of_range, "Rect index out of range")                                               \
+    S(repr_open, "Rect(position=")                                                                 \
+    S(repr_middle, ", size=")                                                                      \
+    S(repr_close, ")")                                                                             \
+    S(empty, "")
+
 namespace tessel::rect {
 
-// Names in the order of kStringTexts (strings.cpp).
+// clang-format off
 enum class Str : int {
-    x,
-    y,
-    z,
-    w,
-    position,
-    size,
-    point,
-    other,
-    pyx_type,
-    pyx_checksum,
-    pyx_state,
-    new_,
-    reduce,
-    setstate,
-    reduce_ex,
-    getstate,
-    pyx_vtable,
-    pyx_unpickle_Rect,
-    builtins_,
-    test,
-    name,
-    main,
-    module_name,
-    pickle,
-    PickleError,
-    index_out_of_range,
-    repr_open,
-    repr_middle,
-    repr_close,
-    empty,
-    get_width,
-    get_height,
-    collide_point,
-    collide_point_vector2,
-    collide_point_tuple,
-    collide_point_list,
-    collide_rect,
-    collide_rect_vector4,
-    collide_rect_rect,
-    collide_rect_tuple,
-    collide_rect_list,
-    get_vector4,
-    get_tuple,
+#define TESSEL_RECT_STRING_ID(id, ...) id,
+    TESSEL_RECT_STRINGS(TESSEL_RECT_STRING_ID)
+    TESSEL_RECT_METHODS(TESSEL_RECT_STRING_ID)
+#undef TESSEL_RECT_STRING_ID
     count_
 };
+// clang-format on
 
 inline constexpr int kStringCount = static_cast<int>(Str::count_);
 

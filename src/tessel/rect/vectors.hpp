@@ -87,12 +87,12 @@ inline Ref get_attr(PyObject *o, Str name) noexcept {
     return Ref::steal(get ? get(o, str(name)) : PyObject_GetAttr(o, str(name)));
 }
 
-inline int set_attr(PyObject *o, Str name, PyObject *value) noexcept {
+inline bool set_attr(PyObject *o, Str name, PyObject *value) noexcept {
     if (PyGetSetDef *def = component_def(o, name); def != nullptr && def->set != nullptr) {
-        return def->set(o, value, def->closure);
+        return def->set(o, value, def->closure) >= 0;
     }
     setattrofunc set = Py_TYPE(o)->tp_setattro;
-    return set ? set(o, str(name), value) : PyObject_SetAttr(o, str(name), value);
+    return (set ? set(o, str(name), value) : PyObject_SetAttr(o, str(name), value)) >= 0;
 }
 
 // position.x, size.y and so on, read afresh.
@@ -104,7 +104,7 @@ inline Num component_num(RectObject *r, Field f, Str axis) noexcept {
     return Num::of(component(r, f, axis));
 }
 
-inline int set_component(RectObject *r, Field f, Str axis, PyObject *value) noexcept {
+inline bool set_component(RectObject *r, Field f, Str axis, PyObject *value) noexcept {
     Ref v = field(r, f);
     return set_attr(v.get(), axis, value);
 }
@@ -119,12 +119,6 @@ inline Num edge(RectObject *r, Str axis) noexcept {
     return s.ok() ? add(p, s) : std::move(s);
 }
 
-// Reads an attribute and converts it to a double.
-inline bool attr_double(PyObject *o, Str name, double *out) noexcept {
-    Ref value = get_attr(o, name);
-    return value && to_double(value.get(), out);
-}
-
 inline Ref new_vector2(double x, double y) noexcept {
     return Ref::steal(g_state.vector2_vtab->__pyx_new(x, y));
 }
@@ -132,26 +126,6 @@ inline Ref new_vector2(double x, double y) noexcept {
 inline Ref new_vector4(double x, double y, double z, double w) noexcept {
     return Ref::steal(g_state.vector4_vtab->__pyx_new(x, y, z, w));
 }
-
-// Item i of a tuple or list, by the cheapest read that gives the same result as the
-// type's own __getitem__: an exact tuple's storage (a tuple cannot change), an exact
-// list's checked access (other code may shrink it meanwhile), else the generic access.
-inline Ref sequence_item(PyObject *seq, Py_ssize_t i) noexcept {
-    if (PyTuple_CheckExact(seq) && i < PyTuple_GET_SIZE(seq)) {
-        return Ref::borrow(PyTuple_GET_ITEM(seq, i));
-    }
-    if (PyList_CheckExact(seq)) {
-        return Ref::steal(PyList_GetItemRef(seq, i));
-    }
-    return Ref::steal(PySequence_GetItem(seq, i));
-}
-
-inline bool item_double(PyObject *seq, Py_ssize_t i, double *out) noexcept {
-    Ref item = sequence_item(seq, i);
-    return item && to_double(item.get(), out);
-}
-
-inline bool is_tuple_or_list(PyObject *o) noexcept { return PyTuple_Check(o) || PyList_Check(o); }
 
 // Checks a value for a Vector2 field: None or a Vector2 (or subtype). Sets the TypeError
 // "Cannot convert ..." and returns false otherwise. A vector is taken only once the start-up
