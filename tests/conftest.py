@@ -17,9 +17,14 @@ def _capsule_api():
     return api
 
 
+# Set up once, at import: threads of a parallel run must not retype the shared functions
+# while others call them.
+CAPSULE_API = _capsule_api()
+
+
 @pytest.fixture(scope="session")
 def capsule_api():
-    return _capsule_api()
+    return CAPSULE_API
 
 
 @pytest.fixture(scope="session")
@@ -27,7 +32,7 @@ def vtable_new():
     """The first entry (__pyx_new) of a type's published method table, callable from Python."""
 
     def entry(cls, nargs):
-        table = _capsule_api().PyCapsule_GetPointer(cls.__dict__["__pyx_vtable__"], None)
+        table = CAPSULE_API.PyCapsule_GetPointer(cls.__dict__["__pyx_vtable__"], None)
         address = ctypes.c_void_p.from_address(table).value
         prototype = ctypes.PYFUNCTYPE(ctypes.py_object, *[ctypes.c_double] * nargs)
         return prototype(address)
