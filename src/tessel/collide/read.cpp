@@ -94,8 +94,11 @@ Ref rects_of(PyObject *seq, const char *name) {
     for (Py_ssize_t i = 0; i < count(rects); ++i) {
         PyObject *o = item(rects, i);
         if (!is_rect(o)) {
-            PyErr_Format(PyExc_TypeError, "%s[%zd] must be %.200s, not %.200s", name, i,
-                         g_state.rect_type->tp_name, Py_TYPE(o)->tp_name);
+            Ref type = Ref::steal(PyType_GetName(Py_TYPE(o)));
+            if (type) {
+                PyErr_Format(PyExc_TypeError, "%s[%zd] must be a Rect, not %U", name, i,
+                             type.get());
+            }
             return Ref();
         }
     }
