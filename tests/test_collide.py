@@ -306,7 +306,10 @@ def test_queries_from_many_threads_while_rects_move():
 def test_queries_do_not_leak():
     import gc
 
-    good = [Rect(i, i, 3, 3) for i in range(20)] + [Rect(probe(1.0, 1.0), Vector2(2, 2))]
+    class Sub(Vector2):  # asked through the method, and keeps no log of its reads
+        pass
+
+    good = [Rect(i, i, 3, 3) for i in range(20)] + [Rect(Sub(1, 1), Vector2(2, 2))]
     bad = good + [bare()]
 
     def run():
@@ -324,7 +327,9 @@ def test_queries_do_not_leak():
         gc.collect()
         return sys.gettotalrefcount(), sys.getallocatedblocks()
 
-    measure(20)
+    rounds = 400
+    measure(20)  # warm caches: code objects, interned names, method caches
     refs0, blocks0 = measure(1)
-    refs1, blocks1 = measure(200)
-    assert refs1 - refs0 < 20 and blocks1 - blocks0 < 20
+    refs1, blocks1 = measure(rounds)
+    # A reference leaked per call would show as `rounds`; allow a little one-time noise.
+    assert refs1 - refs0 < rounds // 10 and blocks1 - blocks0 < rounds // 10

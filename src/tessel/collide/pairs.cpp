@@ -6,6 +6,8 @@
 // collide_rect itself, called as the loop over all pairs would call it; such pairs are
 // taken in that loop's order, so the first of them that fails is the loop's first failure
 // (pairs of records never fail).
+#include <Python.h>
+
 #include <algorithm>
 
 #include "functions.hpp"

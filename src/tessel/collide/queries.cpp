@@ -9,6 +9,8 @@
 // subtype, whose x may give any object, or a None field) is asked through its own method
 // table entry, with the argument as a tuple of the values read: the general method reads
 // such a tuple as the very same values, so its answer and its errors are the method's.
+#include <Python.h>
+
 #include <cstdint>
 
 #include "functions.hpp"
