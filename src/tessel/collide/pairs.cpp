@@ -20,15 +20,19 @@ constexpr int kSkipDispatch = 1;
 
 struct Side {
     const char *name;
-    Ref rects;
+    Rects rects;
     std::vector<Py_ssize_t> asked;  // rects decided by their method, ascending
+
+    // The rects, held for the whole call (the pairs' methods run code), and checked.
+    bool open(PyObject *seq) { return rects.open(seq) && rects.hold() && rects.check(name); }
+    Py_ssize_t size() const { return rects.size(); }
 };
 
 // Reads the rects of one side into boxes; the others go to `asked`.
 void read_side(Side &side, uint8_t set, std::vector<Box> &boxes) {
-    for (Py_ssize_t i = 0; i < count(side.rects); ++i) {
+    for (Py_ssize_t i = 0; i < side.size(); ++i) {
         Bounds b;
-        if (read_bounds(item(side.rects, i), &b)) {
+        if (read_bounds(side.rects[i], &b)) {
             boxes.push_back({b, static_cast<uint32_t>(i), set});
         } else {
             side.asked.push_back(i);
@@ -39,7 +43,7 @@ void read_side(Side &side, uint8_t set, std::vector<Box> &boxes) {
 // a[i].collide_rect(b[j]) through the method table: 1, 0, or -1 with a note.
 int ask(const Side &a, Py_ssize_t i, const Side &b, Py_ssize_t j) {
     int hit = entry_result(g_state.rect_vtab->collide_rect(
-        reinterpret_cast<RectObject *>(item(a.rects, i)), item(b.rects, j), kSkipDispatch));
+        reinterpret_cast<RectObject *>(a.rects[i]), b.rects[j], kSkipDispatch));
     if (hit < 0) {
         note_pair(a.name, i, b.name, j);
     }
@@ -52,9 +56,9 @@ bool ask_all(const Side &a, const Side &b, bool same, std::vector<Pair> &out) {
     if (a.asked.empty() && b.asked.empty()) {
         return true;
     }
-    Py_ssize_t nb = count(b.rects);
+    Py_ssize_t nb = b.size();
     auto next_asked = a.asked.begin();
-    for (Py_ssize_t i = 0; i < count(a.rects); ++i) {
+    for (Py_ssize_t i = 0; i < a.size(); ++i) {
         Py_ssize_t from = same ? i + 1 : 0;
         bool asked = next_asked != a.asked.end() && *next_asked == i;
         if (asked) {
@@ -104,7 +108,7 @@ PyObject *pair_list(std::vector<Pair> &pairs, Py_ssize_t bound) {
 
 // Indices are kept in 32 bits.
 bool small_enough(const Side &side) {
-    if (count(side.rects) < static_cast<Py_ssize_t>(UINT32_MAX)) {
+    if (side.size() < static_cast<Py_ssize_t>(UINT32_MAX)) {
         return true;
     }
     PyErr_Format(PyExc_OverflowError, "too many rects in %s", side.name);
@@ -118,8 +122,8 @@ PyObject *overlapping_pairs(PyObject *, PyObject *const *args, Py_ssize_t nargs)
         return nullptr;
     }
     return guarded([&]() -> PyObject * {
-        Side side{"rects", rects_of(args[0], "rects"), {}};
-        if (!side.rects || !small_enough(side)) {
+        Side side{"rects", {}, {}};
+        if (!side.open(args[0]) || !small_enough(side)) {
             return nullptr;
         }
         std::vector<Box> boxes;
@@ -129,7 +133,7 @@ PyObject *overlapping_pairs(PyObject *, PyObject *const *args, Py_ssize_t nargs)
             return nullptr;
         }
         find_overlaps(boxes, false, pairs);
-        return pair_list(pairs, count(side.rects));
+        return pair_list(pairs, side.size());
     });
 }
 
@@ -138,12 +142,12 @@ PyObject *overlapping_pairs_between(PyObject *, PyObject *const *args, Py_ssize_
         return nullptr;
     }
     return guarded([&]() -> PyObject * {
-        Side a{"a", rects_of(args[0], "a"), {}};
-        if (!a.rects || !small_enough(a)) {
+        Side a{"a", {}, {}};
+        if (!a.open(args[0]) || !small_enough(a)) {
             return nullptr;
         }
-        Side b{"b", rects_of(args[1], "b"), {}};
-        if (!b.rects || !small_enough(b)) {
+        Side b{"b", {}, {}};
+        if (!b.open(args[1]) || !small_enough(b)) {
             return nullptr;
         }
         std::vector<Box> boxes;
@@ -154,7 +158,7 @@ PyObject *overlapping_pairs_between(PyObject *, PyObject *const *args, Py_ssize_
             return nullptr;
         }
         find_overlaps(boxes, true, pairs);
-        return pair_list(pairs, std::max(count(a.rects), count(b.rects)));
+        return pair_list(pairs, std::max(a.size(), b.size()));
     });
 }
 

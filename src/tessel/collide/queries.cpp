@@ -36,20 +36,57 @@ PyObject *index_list(const std::vector<Py_ssize_t> &indices) {
     return list.release();
 }
 
-// Tests each rect in order: `fast(bounds)` on a rect read from its records, `ask(rect,
-// argument)` on any other, where `argument` is made by `make()` on first need. Collects
-// the indices of hits (stopping at the first one if `first`); false with an exception set.
-template <class Fast, class Make, class Ask>
-bool hits(const Ref &rects, bool first, Fast fast, Make make, Ask ask,
+// Reads the argument with `read()` and then tests the rects in order: `fast(bounds)` on a
+// rect read from its records, `ask(rect, argument)` on any other, where `argument` is made
+// by `make()` on first need. Collects the indices of hits (stopping at the first one if
+// `first`); false with an exception set.
+//
+// As in the loop over the method, a non-Rect item is reported before any other error and
+// the argument is not read for no rects. An exact list or tuple is read after the argument
+// (which can run no code of the rects'); any other iterable is read first.
+template <class Read, class Fast, class Make, class Ask>
+bool hits(PyObject *seq, Read read, bool first, Fast fast, Make make, Ask ask,
           std::vector<Py_ssize_t> &found) {
+    Rects rects;
+    bool in_place = PyList_CheckExact(seq) || PyTuple_CheckExact(seq);
+    if (!in_place && !rects.open(seq)) {
+        return false;
+    }
+    if ((in_place ? Py_SIZE(seq) : rects.size()) == 0) {
+        return true;
+    }
+    if (!read()) {
+        // A non-Rect item comes first.
+        PyObject *error = PyErr_GetRaisedException();
+        if ((in_place && !rects.open(seq)) || !rects.check("rects")) {
+            Py_DECREF(error);
+            return false;
+        }
+        PyErr_SetRaisedException(error);
+        return false;
+    }
+    if (in_place && !rects.open(seq)) {
+        return false;
+    }
     Ref argument;
-    for (Py_ssize_t i = 0; i < count(rects); ++i) {
-        PyObject *r = item(rects, i);
+    bool held = false;
+    for (Py_ssize_t i = 0; i < rects.size(); ++i) {
+        PyObject *r = rects[i];
+        if (!is_rect(r)) {
+            not_a_rect("rects", i, r);
+            return false;
+        }
         Bounds b;
         int hit;
         if (read_bounds(r, &b)) {
             hit = fast(b);
         } else {
+            // Code runs from here on: the items are held, and checked before it runs.
+            if (!held && (!rects.check("rects", i + 1) || !rects.hold())) {
+                return false;
+            }
+            held = true;
+            r = rects[i];
             if (!argument && !(argument = make())) {
                 return false;
             }
@@ -71,20 +108,18 @@ bool hits(const Ref &rects, bool first, Fast fast, Make make, Ask ask,
 
 // The rects hit by a rect, for rect_hits and first_rect_hit.
 bool rect_query(PyObject *const *args, bool first, std::vector<Py_ssize_t> &found) {
-    Ref rects = rects_of(args[0], "rects");
-    if (!rects) {
-        return false;
-    }
-    if (count(rects) == 0) {
-        return true;
-    }
     double v[4];
-    if (!rect_values(args[1], v)) {
-        return false;
-    }
-    const Bounds other = {v[0], v[0] + v[2], v[1], v[1] + v[3]};
+    Bounds other;
     return hits(
-        rects, first, [&](const Bounds &b) { return overlap(b, other); },
+        args[0],
+        [&] {
+            if (!rect_values(args[1], v)) {
+                return false;
+            }
+            other = {v[0], v[0] + v[2], v[1], v[1] + v[3]};
+            return true;
+        },
+        first, [&](const Bounds &b) { return overlap(b, other); },
         [&] { return Ref::steal(Py_BuildValue("(dddd)", v[0], v[1], v[2], v[3])); },
         [](RectObject *r, PyObject *o) {
             return g_state.rect_vtab->collide_rect(r, o, kSkipDispatch);
@@ -99,23 +134,17 @@ PyObject *point_hits(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
         return nullptr;
     }
     return guarded([&]() -> PyObject * {
-        Ref rects = rects_of(args[0], "rects");
-        if (!rects) {
-            return nullptr;
-        }
         std::vector<Py_ssize_t> found;
-        if (count(rects) > 0) {
-            double xy[2];
-            if (!point_values(args[1], xy) ||
-                !hits(
-                    rects, false, [&](const Bounds &b) { return contains(b, xy[0], xy[1]); },
-                    [&] { return Ref::steal(Py_BuildValue("(dd)", xy[0], xy[1])); },
-                    [](RectObject *r, PyObject *p) {
-                        return g_state.rect_vtab->collide_point(r, p, kSkipDispatch);
-                    },
-                    found)) {
-                return nullptr;
-            }
+        double xy[2];
+        if (!hits(
+                args[0], [&] { return point_values(args[1], xy); }, false,
+                [&](const Bounds &b) { return contains(b, xy[0], xy[1]); },
+                [&] { return Ref::steal(Py_BuildValue("(dd)", xy[0], xy[1])); },
+                [](RectObject *r, PyObject *p) {
+                    return g_state.rect_vtab->collide_point(r, p, kSkipDispatch);
+                },
+                found)) {
+            return nullptr;
         }
         return index_list(found);
     });

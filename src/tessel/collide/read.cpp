@@ -86,23 +86,50 @@ void add_note(Ref note) noexcept {
 
 }  // namespace
 
-Ref rects_of(PyObject *seq, const char *name) {
-    Ref rects = Ref::steal(PySequence_Tuple(seq));
-    if (!rects) {
-        return rects;
+bool Rects::open(PyObject *seq) {
+#ifndef Py_GIL_DISABLED
+    if (PyList_CheckExact(seq)) {
+        owner_ = Ref::borrow(seq);
+        list_ = seq;
+        size_ = PyList_GET_SIZE(seq);
+        return true;
     }
-    for (Py_ssize_t i = 0; i < count(rects); ++i) {
-        PyObject *o = item(rects, i);
-        if (!is_rect(o)) {
-            Ref type = Ref::steal(PyType_GetName(Py_TYPE(o)));
-            if (type) {
-                PyErr_Format(PyExc_TypeError, "%s[%zd] must be a Rect, not %U", name, i,
-                             type.get());
-            }
-            return Ref();
+#endif
+    owner_ = Ref::steal(PySequence_Tuple(seq));
+    size_ = owner_ ? PyTuple_GET_SIZE(owner_.get()) : 0;
+    return static_cast<bool>(owner_);
+}
+
+bool Rects::hold() {
+    if (list_ == nullptr) {
+        return true;
+    }
+    // Read in place so far, with no code run: the list holds the items read.
+    Ref tuple = Ref::steal(PyList_AsTuple(list_));
+    if (!tuple) {
+        return false;
+    }
+    owner_ = std::move(tuple);
+    list_ = nullptr;
+    return true;
+}
+
+void not_a_rect(const char *name, Py_ssize_t i, PyObject *o) noexcept {
+    Ref type = Ref::steal(PyType_GetName(Py_TYPE(o)));
+    if (type) {
+        PyErr_Format(PyExc_TypeError, "%s[%zd] must be a Rect, not %U", name, i, type.get());
+    }
+}
+
+bool Rects::check(const char *name, Py_ssize_t from) const {
+    PyObject *const *all = items();
+    for (Py_ssize_t i = from; i < size_; ++i) {
+        if (!is_rect(all[i])) {
+            not_a_rect(name, i, all[i]);
+            return false;
         }
     }
-    return rects;
+    return true;
 }
 
 bool read_bounds(PyObject *rect, Bounds *out) noexcept {

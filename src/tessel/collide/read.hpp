@@ -10,15 +10,33 @@
 
 namespace tessel::collide {
 
-// The rects as a tuple owned by the call: a list is copied, since code run by attribute
-// access during the call may change it; any other iterable is read once. Then every item
-// must be a Rect: TypeError naming the first that is not. nullptr with an exception set.
-Ref rects_of(PyObject *seq, const char *name);
+// The rects of a call: any iterable of Rect. An exact list is read in place while no
+// Python code can run, that is until `hold()`, which copies it, since code run by attribute
+// access may change it; without the global lock another thread may change it at any time,
+// so it is copied at once. Any other iterable is read once, into a tuple.
+class Rects {
+  public:
+    // False with an exception set (the iterable's own error).
+    bool open(PyObject *seq);
+    Py_ssize_t size() const noexcept { return size_; }
+    // Valid until hold() or code run; re-read after either.
+    PyObject *const *items() const noexcept {
+        return list_ != nullptr ? reinterpret_cast<PyListObject *>(list_)->ob_item
+                                : &PyTuple_GET_ITEM(owner_.get(), 0);
+    }
+    PyObject *operator[](Py_ssize_t i) const noexcept { return items()[i]; }
+    // Makes the items stable against code run from now on. False with an exception set.
+    bool hold();
+    // TypeError naming the first item at or after `from` that is not a Rect.
+    bool check(const char *name, Py_ssize_t from = 0) const;
 
-inline Py_ssize_t count(const Ref &rects) noexcept { return PyTuple_GET_SIZE(rects.get()); }
-inline PyObject *item(const Ref &rects, Py_ssize_t i) noexcept {
-    return PyTuple_GET_ITEM(rects.get(), i);
-}
+  private:
+    Ref owner_;                 // the tuple read, or the list while read in place
+    PyObject *list_ = nullptr;  // the list read in place
+    Py_ssize_t size_ = 0;
+};
+
+void not_a_rect(const char *name, Py_ssize_t i, PyObject *o) noexcept;
 
 // A rect's four values from its vectors' records, when both are exact Vector2: the values
 // their attribute access gives, read once. False when the rect must be asked through its

@@ -40,15 +40,31 @@ struct Span {
     double x1, x2, y1, y2;
 };
 
+// Sorting keys next to their boxes spares the sort an indirection per comparison.
+struct Keyed {
+    double key;
+    uint32_t box;
+};
+
+void sort_keyed(std::vector<Keyed> &v) {
+    std::sort(v.begin(), v.end(), [](const Keyed &a, const Keyed &b) { return a.key < b.key; });
+}
+
 // A set of positions 0..n-1 with a summary word per 64 words, so the next member after a
 // position is found in a few word operations.
 class Bits {
   public:
-    explicit Bits(size_t n) {
+    // Empties the set and makes room for positions 0..n-1, keeping the memory it has.
+    void reset(size_t n) {
+        size_t l = 0;
         do {
             n = (n + 63) / 64;
-            levels_.emplace_back(std::max<size_t>(n, 1), 0);
+            if (l == levels_.size()) {
+                levels_.emplace_back();
+            }
+            levels_[l++].assign(std::max<size_t>(n, 1), 0);
         } while (n > 1);
+        levels_.resize(l);
     }
     void insert(size_t i) {
         for (auto &level : levels_) {
@@ -95,20 +111,21 @@ class Bits {
     std::vector<std::vector<uint64_t>> levels_;
 };
 
-// A binary min-heap of boxes by key[box] that knows where each box sits, so that any box
-// can leave it; reporting every box below a bound visits only those and their children.
+// A binary min-heap of boxes by key[box] in a slice of a shared array, that knows where
+// each box sits so that any box can leave it; reporting every box below a bound visits
+// only those and their children.
 struct Heap {
-    std::vector<uint32_t> items;
+    uint32_t *items = nullptr;  // room for every box that can ever be in it
+    size_t size = 0;
 
     void push(uint32_t box, const double *key, uint32_t *where) {
-        items.push_back(box);
-        up(items.size() - 1, key, where);
+        items[size++] = box;
+        up(size - 1, key, where);
     }
     void erase(uint32_t box, const double *key, uint32_t *where) {
         size_t i = where[box];
-        uint32_t last = items.back();
-        items.pop_back();
-        if (i == items.size()) {
+        uint32_t last = items[--size];
+        if (i == size) {
             return;
         }
         place(i, last, where);
@@ -116,7 +133,7 @@ struct Heap {
         down(i, key, where);
     }
     template <class F> void below(double bound, const double *key, F &&f, size_t i = 0) const {
-        if (i < items.size() && key[items[i]] < bound) {
+        if (i < size && key[items[i]] < bound) {
             f(items[i]);
             below(bound, key, f, 2 * i + 1);
             below(bound, key, f, 2 * i + 2);
@@ -140,10 +157,10 @@ struct Heap {
         uint32_t box = items[i];
         for (;;) {
             size_t c = 2 * i + 1;
-            if (c >= items.size()) {
+            if (c >= size) {
                 break;
             }
-            if (c + 1 < items.size() && key[items[c + 1]] < key[items[c]]) {
+            if (c + 1 < size && key[items[c + 1]] < key[items[c]]) {
                 ++c;
             }
             if (!(key[items[c]] < key[box])) {
@@ -160,92 +177,127 @@ struct Heap {
 // The tree has a node per gap between consecutive distinct y values of the set, arranged
 // by bisection; a box with y1 < y2 lives at the first node whose gap lies in its span.
 // Each node keeps its open boxes in a heap by y1 and one by -y2.
+struct Node {
+    Heap low, high;
+};
+
+// The memory of one set's structure, kept by each thread from one call to the next: fresh
+// pages cost more than the whole sweep.
+struct OpenMemory {
+    std::vector<Keyed> keyed;
+    std::vector<uint32_t> by_y1, slot_of, node_of, room, storage, where_low, where_high;
+    std::vector<double> y1s, values, low, minus_high;
+    std::vector<Node> nodes;
+    Bits open;
+
+    void release() { *this = OpenMemory(); }
+};
+
 class Open {
   public:
-    Open(const std::vector<Span> &spans, const std::vector<uint32_t> &members)
-        : spans_(spans), slot_of_(spans.size(), kNone), node_of_(spans.size(), kNone),
-          open_(members.size()) {
-        by_y1_ = members;
-        std::sort(by_y1_.begin(), by_y1_.end(),
-                  [&](uint32_t a, uint32_t b) { return spans[a].y1 < spans[b].y1; });
-        for (uint32_t s = 0; s < by_y1_.size(); ++s) {
-            slot_of_[by_y1_[s]] = s;
-            y1s_.push_back(spans[by_y1_[s]].y1);
-        }
+    Open(const std::vector<Span> &spans, const std::vector<uint32_t> &members, OpenMemory &m)
+        : spans_(spans), m_(m) {
+        size_t n = spans.size();
+        m.keyed.clear();
         for (uint32_t box : members) {
-            values_.push_back(spans[box].y1);
-            values_.push_back(spans[box].y2);
+            m.keyed.push_back({spans[box].y1, box});
         }
-        std::sort(values_.begin(), values_.end());
-        values_.erase(std::unique(values_.begin(), values_.end()), values_.end());
-        nodes_.resize(values_.empty() ? 0 : values_.size() - 1);
+        sort_keyed(m.keyed);
+        m.slot_of.assign(n, kNone);
+        m.by_y1.clear();
+        m.y1s.clear();
+        for (uint32_t s = 0; s < m.keyed.size(); ++s) {
+            m.slot_of[m.keyed[s].box] = s;
+            m.by_y1.push_back(m.keyed[s].box);
+            m.y1s.push_back(m.keyed[s].key);
+        }
+        m.values.clear();
         for (uint32_t box : members) {
-            node_of_[box] = node_for(box);
+            m.values.push_back(spans[box].y1);
+            m.values.push_back(spans[box].y2);
         }
-        low_.resize(spans.size());
-        minus_high_.resize(spans.size());
-        where_low_.resize(spans.size());
-        where_high_.resize(spans.size());
+        std::sort(m.values.begin(), m.values.end());
+        m.values.erase(std::unique(m.values.begin(), m.values.end()), m.values.end());
+        m.nodes.assign(m.values.empty() ? 0 : m.values.size() - 1, Node{});
+        // Each node's heaps get a slice of one array, as large as the boxes it may hold.
+        m.room.assign(m.nodes.size(), 0);
+        m.node_of.assign(n, kNone);
         for (uint32_t box : members) {
-            low_[box] = spans[box].y1;
-            minus_high_[box] = -spans[box].y2;
+            m.node_of[box] = node_for(box);
+            if (m.node_of[box] != kNone) {
+                ++m.room[m.node_of[box]];
+            }
         }
+        m.storage.resize(2 * members.size());
+        size_t offset = 0;
+        for (size_t k = 0; k < m.nodes.size(); ++k) {
+            m.nodes[k].low.items = m.storage.data() + offset;
+            m.nodes[k].high.items = m.storage.data() + offset + m.room[k];
+            offset += 2 * m.room[k];
+        }
+        m.low.resize(n);
+        m.minus_high.resize(n);
+        m.where_low.resize(n);
+        m.where_high.resize(n);
+        for (uint32_t box : members) {
+            m.low[box] = spans[box].y1;
+            m.minus_high[box] = -spans[box].y2;
+        }
+        m.open.reset(members.size());
     }
 
     void insert(uint32_t box) {
-        open_.insert(slot_of_[box]);
-        if (uint32_t n = node_of_[box]; n != kNone) {
-            nodes_[n].low.push(box, low_.data(), where_low_.data());
-            nodes_[n].high.push(box, minus_high_.data(), where_high_.data());
+        m_.open.insert(m_.slot_of[box]);
+        if (uint32_t k = m_.node_of[box]; k != kNone) {
+            m_.nodes[k].low.push(box, m_.low.data(), m_.where_low.data());
+            m_.nodes[k].high.push(box, m_.minus_high.data(), m_.where_high.data());
         }
     }
     void erase(uint32_t box) {
-        open_.erase(slot_of_[box]);
-        if (uint32_t n = node_of_[box]; n != kNone) {
-            nodes_[n].low.erase(box, low_.data(), where_low_.data());
-            nodes_[n].high.erase(box, minus_high_.data(), where_high_.data());
+        m_.open.erase(m_.slot_of[box]);
+        if (uint32_t k = m_.node_of[box]; k != kNone) {
+            m_.nodes[k].low.erase(box, m_.low.data(), m_.where_low.data());
+            m_.nodes[k].high.erase(box, m_.minus_high.data(), m_.where_high.data());
         }
     }
 
     // Calls f for each open box that case 1 or case 2 gives for the span s.
     template <class F> void meet(const Span &s, F &&f) const {
-        size_t from = std::lower_bound(y1s_.begin(), y1s_.end(), s.y1) - y1s_.begin();
-        size_t to = std::lower_bound(y1s_.begin(), y1s_.end(), s.y2) - y1s_.begin();
-        for (size_t i = open_.next(from); i < to; i = open_.next(i + 1)) {
-            f(by_y1_[i]);
+        const auto &y1s = m_.y1s;
+        size_t from = std::lower_bound(y1s.begin(), y1s.end(), s.y1) - y1s.begin();
+        size_t to = std::lower_bound(y1s.begin(), y1s.end(), s.y2) - y1s.begin();
+        for (size_t i = m_.open.next(from); i < to; i = m_.open.next(i + 1)) {
+            f(m_.by_y1[i]);
         }
         // Stabbing at q = s.y1: a node's boxes all span its gap; left of the gap they are
         // the ones with y1 < q, right of it those with y2 > q; one path down the tree.
         double q = s.y1;
         ptrdiff_t lo = 0;
-        ptrdiff_t hi = static_cast<ptrdiff_t>(nodes_.size()) - 1;
+        ptrdiff_t hi = static_cast<ptrdiff_t>(m_.nodes.size()) - 1;
         while (lo <= hi) {
             ptrdiff_t mid = lo + (hi - lo) / 2;
-            const Node &node = nodes_[mid];
-            if (q <= values_[mid]) {
-                node.low.below(q, low_.data(), f);
+            const Node &node = m_.nodes[mid];
+            if (q <= m_.values[mid]) {
+                node.low.below(q, m_.low.data(), f);
                 hi = mid - 1;
             } else {
-                node.high.below(-q, minus_high_.data(), f);
+                node.high.below(-q, m_.minus_high.data(), f);
                 lo = mid + 1;
             }
         }
     }
 
   private:
-    struct Node {
-        Heap low, high;
-    };
-
     uint32_t node_for(uint32_t box) const {
         const Span &s = spans_[box];
         if (!(s.y1 < s.y2)) {
             return kNone;
         }
-        ptrdiff_t p = std::lower_bound(values_.begin(), values_.end(), s.y1) - values_.begin();
-        ptrdiff_t q = std::lower_bound(values_.begin(), values_.end(), s.y2) - values_.begin();
+        const auto &values = m_.values;
+        ptrdiff_t p = std::lower_bound(values.begin(), values.end(), s.y1) - values.begin();
+        ptrdiff_t q = std::lower_bound(values.begin(), values.end(), s.y2) - values.begin();
         ptrdiff_t lo = 0;
-        ptrdiff_t hi = static_cast<ptrdiff_t>(nodes_.size()) - 1;
+        ptrdiff_t hi = static_cast<ptrdiff_t>(m_.nodes.size()) - 1;
         for (;;) {
             ptrdiff_t mid = lo + (hi - lo) / 2;
             if (q <= mid) {
@@ -259,16 +311,23 @@ class Open {
     }
 
     const std::vector<Span> &spans_;
-    std::vector<uint32_t> by_y1_;
-    std::vector<double> y1s_;
-    std::vector<uint32_t> slot_of_;
-    std::vector<double> values_;
-    std::vector<Node> nodes_;
-    std::vector<uint32_t> node_of_;
-    std::vector<double> low_, minus_high_;
-    std::vector<uint32_t> where_low_, where_high_;
-    Bits open_;
+    OpenMemory &m_;
 };
+
+// What one call needs besides the two sets' structures.
+struct Memory {
+    std::vector<Box> boxes;
+    std::vector<Span> spans;
+    std::vector<uint32_t> members[2];
+    std::vector<Keyed> by_x1, by_x2;
+    std::vector<uint8_t> state;
+    OpenMemory sets[2];
+
+    void release() { *this = Memory(); }
+};
+
+// Calls this large keep their memory only until they are done.
+constexpr size_t kKeptBoxes = size_t{1} << 16;
 
 bool has_nan(const Bounds &b) {
     return std::isnan(b.x) || std::isnan(b.right) || std::isnan(b.y) || std::isnan(b.bottom);
@@ -277,46 +336,61 @@ bool has_nan(const Bounds &b) {
 }  // namespace
 
 void find_overlaps(const std::vector<Box> &all, bool between, std::vector<Pair> &out) {
-    std::vector<Box> boxes;
+    thread_local Memory m;
+    struct Release {
+        Memory &m;
+        size_t size;
+        ~Release() {
+            if (size > kKeptBoxes) {
+                m.release();
+            }
+        }
+    } release{m, all.size()};
+
+    m.boxes.clear();
     for (const Box &b : all) {
         if (!has_nan(b.bounds)) {
-            boxes.push_back(b);
+            m.boxes.push_back(b);
         }
     }
-    std::vector<Span> spans;
-    spans.reserve(boxes.size());
-    std::vector<uint32_t> members[2];
+    const auto &boxes = m.boxes;
+    auto &spans = m.spans;
+    spans.clear();
+    m.members[0].clear();
+    m.members[1].clear();
     for (uint32_t i = 0; i < boxes.size(); ++i) {
         const Bounds &b = boxes[i].bounds;
         spans.push_back({std::min(b.x, b.right), std::max(b.x, b.right), std::min(b.y, b.bottom),
                          std::max(b.y, b.bottom)});
-        members[between ? boxes[i].set : 0].push_back(i);
+        m.members[between ? boxes[i].set : 0].push_back(i);
     }
     // With one set, a box meets the boxes of its own set.
-    Open first(spans, members[0]);
+    Open first(spans, m.members[0], m.sets[0]);
     std::optional<Open> second;
     if (between) {
-        second.emplace(spans, members[1]);
+        second.emplace(spans, m.members[1], m.sets[1]);
     }
     auto set_of = [&](int s) -> Open & { return s == 1 ? *second : first; };
 
-    std::vector<uint32_t> by_x1(boxes.size());
-    std::vector<uint32_t> by_x2(boxes.size());
+    auto &by_x1 = m.by_x1;
+    auto &by_x2 = m.by_x2;
+    by_x1.clear();
+    by_x2.clear();
     for (uint32_t i = 0; i < boxes.size(); ++i) {
-        by_x1[i] = by_x2[i] = i;
+        by_x1.push_back({spans[i].x1, i});
+        by_x2.push_back({spans[i].x2, i});
     }
-    std::sort(by_x1.begin(), by_x1.end(),
-              [&](uint32_t a, uint32_t b) { return spans[a].x1 < spans[b].x1; });
-    std::sort(by_x2.begin(), by_x2.end(),
-              [&](uint32_t a, uint32_t b) { return spans[a].x2 < spans[b].x2; });
+    sort_keyed(by_x1);
+    sort_keyed(by_x2);
 
     // 0: not reached yet, 1: open, 2: closed (also a box closed before its turn came).
-    std::vector<uint8_t> state(boxes.size(), 0);
+    auto &state = m.state;
+    state.assign(boxes.size(), 0);
     size_t closing = 0;
-    for (uint32_t b : by_x1) {
-        double x1 = spans[b].x1;
-        for (; closing < by_x2.size() && spans[by_x2[closing]].x2 <= x1; ++closing) {
-            uint32_t a = by_x2[closing];
+    for (const Keyed &next : by_x1) {
+        uint32_t b = next.box;
+        for (; closing < by_x2.size() && by_x2[closing].key <= next.key; ++closing) {
+            uint32_t a = by_x2[closing].box;
             if (state[a] == 1) {
                 set_of(between ? boxes[a].set : 0).erase(a);
             }
