@@ -1,0 +1,1 @@
+"""Collision queries over many rects in one call (module tessel.collide.collide)."""

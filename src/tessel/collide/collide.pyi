@@ -1,0 +1,16 @@
+from collections.abc import Iterable, Sequence
+
+from tessel.rect.rect import Rect
+from tessel.vector2.vector2 import Vector2
+from tessel.vector4.vector4 import Vector4
+
+_Point = Vector2 | Sequence[float]
+_Other = Rect | Vector4 | Sequence[float]
+
+def point_hits(rects: Iterable[Rect], point: _Point, /) -> list[int]: ...
+def rect_hits(rects: Iterable[Rect], other: _Other, /) -> list[int]: ...
+def first_rect_hit(rects: Iterable[Rect], other: _Other, /) -> int: ...
+def overlapping_pairs(rects: Iterable[Rect], /) -> list[tuple[int, int]]: ...
+def overlapping_pairs_between(
+    a: Iterable[Rect], b: Iterable[Rect], /
+) -> list[tuple[int, int]]: ...

@@ -1,0 +1,42 @@
+// The module's functions, by the file that owns them, and what they share.
+#ifndef TESSEL_COLLIDE_FUNCTIONS_HPP
+#define TESSEL_COLLIDE_FUNCTIONS_HPP
+
+#include <Python.h>
+
+#include <new>
+#include <vector>
+
+namespace tessel::collide {
+
+// queries.cpp: one point or rect against many rects.
+PyObject *point_hits(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *rect_hits(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *first_rect_hit(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+
+// pairs.cpp: overlapping pairs.
+PyObject *overlapping_pairs(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *overlapping_pairs_between(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+
+// The positional-argument check: TypeError unless exactly `expected` were given.
+inline bool arity(const char *name, Py_ssize_t given, Py_ssize_t expected) noexcept {
+    if (given == expected) {
+        return true;
+    }
+    PyErr_Format(PyExc_TypeError, "%s() takes exactly %zd argument%s (%zd given)", name,
+                 expected, expected == 1 ? "" : "s", given);
+    return false;
+}
+
+// Runs a function body that may run out of memory in the standard library: MemoryError.
+template <class F> PyObject *guarded(F &&body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc &) {
+        return PyErr_NoMemory();
+    }
+}
+
+}  // namespace tessel::collide
+
+#endif

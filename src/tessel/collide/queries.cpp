@@ -1,0 +1,176 @@
+// One point or one rect against many rects: the rects that Rect.collide_point or
+// Rect.collide_rect accepts, in order.
+//
+// The argument is read once, as the general method reads it, before the first rect is
+// tested (and not at all for no rects, as a loop over the methods would not). A rect made
+// of two exact Vector2 is tested on its records' values, which are the values its method
+// would read, with the method's comparisons done on doubles: for exact floats the
+// interpreter's comparison and addition are exactly those. Any other rect (a Vector2
+// subtype, whose x may give any object, or a None field) is asked through its own method
+// table entry, with the argument as a tuple of the values read: the general method reads
+// such a tuple as the very same values, so its answer and its errors are the method's.
+#include <Python.h>
+
+#include <cstdint>
+
+#include "functions.hpp"
+#include "read.hpp"
+
+namespace tessel::collide {
+namespace {
+
+constexpr int kSkipDispatch = 1;
+
+PyObject *index_list(const std::vector<Py_ssize_t> &indices) {
+    Ref list = Ref::steal(PyList_New(static_cast<Py_ssize_t>(indices.size())));
+    if (!list) {
+        return nullptr;
+    }
+    for (size_t k = 0; k < indices.size(); ++k) {
+        PyObject *i = PyLong_FromSsize_t(indices[k]);
+        if (i == nullptr) {
+            return nullptr;
+        }
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(k), i);
+    }
+    return list.release();
+}
+
+// Reads the argument with `read()` and then tests the rects in order: `fast(bounds)` on a
+// rect read from its records, `ask(rect, argument)` on any other, where `argument` is made
+// by `make()` on first need. Collects the indices of hits (stopping at the first one if
+// `first`); false with an exception set.
+//
+// As in the loop over the method, a non-Rect item is reported before any other error and
+// the argument is not read for no rects. An exact list or tuple is read after the argument
+// (which can run no code of the rects'); any other iterable is read first.
+template <class Read, class Fast, class Make, class Ask>
+bool hits(PyObject *seq, Read read, bool first, Fast fast, Make make, Ask ask,
+          std::vector<Py_ssize_t> &found) {
+    Rects rects;
+    bool in_place = PyList_CheckExact(seq) || PyTuple_CheckExact(seq);
+    if (!in_place && !rects.open(seq)) {
+        return false;
+    }
+    if ((in_place ? Py_SIZE(seq) : rects.size()) == 0) {
+        return true;
+    }
+    if (!read()) {
+        // A non-Rect item comes first.
+        PyObject *error = PyErr_GetRaisedException();
+        if ((in_place && !rects.open(seq)) || !rects.check("rects")) {
+            Py_DECREF(error);
+            return false;
+        }
+        PyErr_SetRaisedException(error);
+        return false;
+    }
+    if (in_place && !rects.open(seq)) {
+        return false;
+    }
+    Ref argument;
+    bool held = false;
+    for (Py_ssize_t i = 0; i < rects.size(); ++i) {
+        PyObject *r = rects[i];
+        if (!is_rect(r)) {
+            not_a_rect("rects", i, r);
+            return false;
+        }
+        Bounds b;
+        int hit;
+        if (read_bounds(r, &b)) {
+            hit = fast(b);
+        } else {
+            // Code runs from here on: the items are held, and checked before it runs.
+            if (!held && (!rects.check("rects", i + 1) || !rects.hold())) {
+                return false;
+            }
+            held = true;
+            r = rects[i];
+            if (!argument && !(argument = make())) {
+                return false;
+            }
+            hit = entry_result(ask(reinterpret_cast<RectObject *>(r), argument.get()));
+            if (hit < 0) {
+                note_rect("rects", i);
+                return false;
+            }
+        }
+        if (hit) {
+            found.push_back(i);
+            if (first) {
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+// The rects hit by a rect, for rect_hits and first_rect_hit.
+bool rect_query(PyObject *const *args, bool first, std::vector<Py_ssize_t> &found) {
+    double v[4];
+    Bounds other;
+    return hits(
+        args[0],
+        [&] {
+            if (!rect_values(args[1], v)) {
+                return false;
+            }
+            other = {v[0], v[0] + v[2], v[1], v[1] + v[3]};
+            return true;
+        },
+        first, [&](const Bounds &b) { return overlap(b, other); },
+        [&] { return Ref::steal(Py_BuildValue("(dddd)", v[0], v[1], v[2], v[3])); },
+        [](RectObject *r, PyObject *o) {
+            return g_state.rect_vtab->collide_rect(r, o, kSkipDispatch);
+        },
+        found);
+}
+
+}  // namespace
+
+PyObject *point_hits(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    if (!arity("point_hits", nargs, 2)) {
+        return nullptr;
+    }
+    return guarded([&]() -> PyObject * {
+        std::vector<Py_ssize_t> found;
+        double xy[2];
+        if (!hits(
+                args[0], [&] { return point_values(args[1], xy); }, false,
+                [&](const Bounds &b) { return contains(b, xy[0], xy[1]); },
+                [&] { return Ref::steal(Py_BuildValue("(dd)", xy[0], xy[1])); },
+                [](RectObject *r, PyObject *p) {
+                    return g_state.rect_vtab->collide_point(r, p, kSkipDispatch);
+                },
+                found)) {
+            return nullptr;
+        }
+        return index_list(found);
+    });
+}
+
+PyObject *rect_hits(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    if (!arity("rect_hits", nargs, 2)) {
+        return nullptr;
+    }
+    return guarded([&]() -> PyObject * {
+        std::vector<Py_ssize_t> found;
+        return rect_query(args, false, found) ? index_list(found) : nullptr;
+    });
+}
+
+PyObject *first_rect_hit(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    if (!arity("first_rect_hit", nargs, 2)) {
+        return nullptr;
+    }
+    return guarded([&]() -> PyObject * {
+        std::vector<Py_ssize_t> found;
+        if (!rect_query(args, true, found)) {
+            return nullptr;
+        }
+        return PyLong_FromSsize_t(found.empty() ? -1 : found.front());
+    });
+}
+
+}  // namespace tessel::collide

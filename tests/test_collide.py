@@ -1,0 +1,335 @@
+"""Queries over many rects: every answer, and every error, is the one of the loop over
+Rect.collide_point and Rect.collide_rect, whatever the rects and the arguments hold."""
+
+import math
+import random
+import sys
+import threading
+from decimal import Decimal
+from fractions import Fraction
+
+import pytest
+from hypothesis import HealthCheck, given, settings
+from hypothesis import strategies as st
+
+from rect_support import ListSub, Rect, TupleSub, Vector2, Vector4, bare, probe
+from tessel.collide import collide
+
+# ---------------------------------------------------------------------------------------
+# The model: the loop over the Rect methods. Items are checked first; the argument's own
+# errors come before any rect's (a plain rect shows them); a rect's error names the rect.
+
+
+def checked(rects, name="rects"):
+    rects = list(rects)
+    for i, r in enumerate(rects):
+        if not isinstance(r, Rect):
+            raise TypeError(f"{name}[{i}] must be a Rect, not {type(r).__name__}")
+    return rects
+
+
+def noted(note, call):
+    try:
+        return call()
+    except Exception as e:
+        e.add_note(note)
+        raise
+
+
+def model_query(rects, method, argument, first):
+    rects = checked(rects)
+    if rects:
+        getattr(Rect(0, 0, 1, 1), method)(argument)
+    found = []
+    for i, r in enumerate(rects):
+        if noted(f"while testing rects[{i}]", lambda: getattr(r, method)(argument)):
+            if first:
+                return i
+            found.append(i)
+    return -1 if first else found
+
+
+def model_pairs(a, b=None):
+    same = b is None
+    a = checked(a, "a" if not same else "rects")
+    b = a if same else checked(b, "b")
+    names = ("rects", "rects") if same else ("a", "b")
+    return [(i, j) for i in range(len(a)) for j in range(i + 1 if same else 0, len(b))
+            if noted(f"while testing {names[0]}[{i}] against {names[1]}[{j}]",
+                     lambda: a[i].collide_rect(b[j]))]
+
+
+def outcome(call):
+    try:
+        return call()
+    except Exception as e:
+        return type(e), str(e), getattr(e, "__notes__", [])
+
+
+# ---------------------------------------------------------------------------------------
+# Generated rects: exact vectors from a few values (ties, touching edges, zero, negative,
+# NaN and infinite sizes, sums that overflow), Vector2 subtypes whose x and y give floats,
+# integers, fractions or decimals, and now and then a None field, a value that cannot be
+# compared or added, a getter that raises, or an item that is not a Rect.
+
+FEW = [0.0, -0.0, 1.0, 2.0, 3.0, -1.0, -2.0, 0.5, 10.0, math.nan, math.inf, -math.inf, 3e38]
+NUMBERS = st.one_of(st.sampled_from(FEW), st.integers(-4, 12).map(float),
+                    st.floats(width=32, min_value=-20, max_value=20), st.floats(width=32))
+ODD_NUMBERS = st.one_of(NUMBERS, st.integers(-4, 12), st.builds(Fraction, st.integers(-8, 24),
+                                                                 st.just(2)))
+HOSTILE_VALUES = st.sampled_from([Decimal(1), "s", None, KeyError, 10 ** 400])
+
+EXACT = st.builds(Vector2, NUMBERS, NUMBERS)
+SUBTYPE = st.builds(probe, ODD_NUMBERS, ODD_NUMBERS)
+HOSTILE = st.one_of(st.none(), st.builds(probe, HOSTILE_VALUES, ODD_NUMBERS),
+                    st.builds(probe, ODD_NUMBERS, HOSTILE_VALUES))
+
+
+def made(position, size):
+    r = bare()
+    r.position, r.size = position, size
+    return r
+
+
+def rects_of(vectors):
+    return st.builds(made, vectors, vectors)
+
+
+PLAIN_RECT = rects_of(EXACT)
+ANY_RECT = rects_of(st.one_of(EXACT, EXACT, SUBTYPE, HOSTILE))
+
+
+@st.composite
+def rect_lists(draw, max_size=200):
+    kind = draw(st.sampled_from(["exact", "subtypes", "hostile", "not a rect"]))
+    vectors = EXACT if kind == "exact" else st.one_of(EXACT, EXACT, EXACT, SUBTYPE)
+    rects = draw(st.lists(rects_of(vectors), max_size=max_size))
+    if kind in ("hostile", "not a rect") and rects:
+        spoilers = {"hostile": rects_of(HOSTILE),
+                    "not a rect": st.sampled_from([3, None, (0, 0, 1, 1), Vector4()])}[kind]
+        for _ in range(draw(st.integers(1, 2))):
+            rects[draw(st.integers(0, len(rects) - 1))] = draw(spoilers)
+    return rects
+
+
+PAIR = st.tuples(NUMBERS, NUMBERS)
+QUAD = st.tuples(NUMBERS, NUMBERS, NUMBERS, NUMBERS)
+BAD = st.sampled_from([None, 4, "ab", (1, 2, 3), [1], ("a", 1), (10 ** 400, 1), Vector2(),
+                       Vector4(), bare(), (0, 0, "w", 1), [1, 2, 3, 4, 5]])
+POINTS = st.one_of(PAIR, PAIR.map(list), PAIR.map(TupleSub), PAIR.map(lambda p: Vector2(*p)),
+                   st.builds(probe, ODD_NUMBERS, ODD_NUMBERS), BAD)
+OTHERS = st.one_of(QUAD, QUAD.map(list), QUAD.map(ListSub), QUAD.map(lambda q: Vector4(*q)),
+                   ANY_RECT, PLAIN_RECT, BAD)
+FORMS = st.sampled_from([list, tuple, iter])
+SETTINGS = settings(max_examples=60, deadline=None,
+                    suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large])
+
+
+@pytest.mark.parametrize("query, method, first, arguments", [
+    (collide.point_hits, "collide_point", False, POINTS),
+    (collide.rect_hits, "collide_rect", False, OTHERS),
+    (collide.first_rect_hit, "collide_rect", True, OTHERS),
+])
+@SETTINGS
+@given(data=st.data())
+def test_list_queries_answer_as_the_loop_over_the_method(query, method, first, arguments, data):
+    rects = data.draw(rect_lists())
+    argument = data.draw(arguments)
+    form = data.draw(FORMS)
+    expected = outcome(lambda: model_query(rects, method, argument, first))
+    assert outcome(lambda: query(form(rects), argument)) == expected
+
+
+@SETTINGS
+@given(rects=rect_lists(), form=FORMS)
+def test_overlapping_pairs_are_those_of_the_loop_over_all_pairs(rects, form):
+    assert outcome(lambda: collide.overlapping_pairs(form(rects))) == outcome(
+        lambda: model_pairs(rects))
+
+
+@SETTINGS
+@given(a=rect_lists(max_size=60), b=rect_lists(max_size=60), form=FORMS)
+def test_pairs_between_two_lists_are_those_of_the_double_loop(a, b, form):
+    assert outcome(lambda: collide.overlapping_pairs_between(form(a), form(b))) == outcome(
+        lambda: model_pairs(a, b))
+
+
+@pytest.mark.parametrize("grid, sizes", [
+    (8, [-2, -1, 0, 1, 2, 3]),    # a crowd: ties, touching, degenerate sizes everywhere
+    (60, [0.5, 1, 4, 9]),         # a sparse scene of positive sizes
+    (30, [-3, 0, 2, math.inf]),   # infinite sizes: edges at inf, some NaN sums
+])
+def test_sweep_over_a_large_scene_finds_every_pair(grid, sizes):
+    rng = random.Random(grid)
+    rects = [Rect(rng.randrange(grid), rng.randrange(grid), rng.choice(sizes),
+                  rng.choice(sizes)) for _ in range(500)]
+    rng.shuffle(rects)
+    assert collide.overlapping_pairs(rects) == model_pairs(rects)
+    assert collide.overlapping_pairs_between(rects[:200], rects[200:]) == model_pairs(
+        rects[:200], rects[200:])
+
+
+# ---------------------------------------------------------------------------------------
+# What the model leaves open: how often values are read, calls, and hostile code.
+
+
+def test_each_rect_of_exact_vectors_is_read_once_and_subtypes_through_their_getters():
+    log = []
+    odd = Rect(probe(0.0, 0.0, log, "pos"), probe(10.0, 10.0, log, "size"))
+    assert collide.point_hits([Rect(0, 0, 1, 1), odd], (5, 5)) == [1]
+    assert log == "pos.x pos.x size.x pos.y pos.y size.y".split()  # the method's own reads
+    point = probe(5.0, 5.0, log, "pt")
+    log.clear()
+    assert collide.point_hits([Rect(0, 0, 10, 10)] * 3, point) == [0, 1, 2]
+    assert log == ["pt.x", "pt.y"]  # the argument is read once
+
+
+@pytest.mark.parametrize("call, error, message", [
+    (lambda: collide.point_hits([]), TypeError, "point_hits() takes exactly 2 arguments (1 given)"),
+    (lambda: collide.overlapping_pairs([], []), TypeError,
+     "overlapping_pairs() takes exactly 1 argument (2 given)"),
+    (lambda: collide.rect_hits(rects=[], other=(0, 0, 1, 1)), TypeError, "keyword arguments"),
+    (lambda: collide.overlapping_pairs(5), TypeError, "'int' object is not iterable"),
+    (lambda: collide.overlapping_pairs_between([Rect()], [Rect(), 2]), TypeError,
+     "b[1] must be a Rect, not int"),
+])
+def test_calls_that_cannot_run(call, error, message):
+    with pytest.raises(error) as caught:
+        call()
+    assert message in str(caught.value)
+
+
+def test_empty_lists_read_no_argument():
+    assert collide.point_hits([], None) == [] and collide.rect_hits((), None) == []
+    assert collide.first_rect_hit([], None) == -1
+    assert collide.overlapping_pairs([]) == collide.overlapping_pairs_between([], [Rect()]) == []
+
+
+class Ancient:
+    """A sequence by the old protocol only: __getitem__ until IndexError."""
+
+    def __init__(self, items):
+        self.items = items
+
+    def __getitem__(self, i):
+        return self.items[i]
+
+
+def failing_iterable():
+    yield Rect(0, 0, 1, 1)
+    raise KeyError("from the iterable")
+
+
+def test_any_iterable_of_rects_is_read_once():
+    rects = [Rect(0, 0, 2, 2), Rect(1, 1, 2, 2)]
+    assert collide.overlapping_pairs(Ancient(rects)) == [(0, 1)]
+    assert collide.point_hits(ListSub(rects), (1.5, 1.5)) == [0, 1]
+    with pytest.raises(KeyError, match="from the iterable"):
+        collide.rect_hits(failing_iterable(), (0, 0, 1, 1))
+
+
+def meddler(action):
+    """A rect whose vectors run `action` at every read of a component."""
+
+    class Meddling(Vector2):
+        @property
+        def x(self):
+            action()
+            return 1.0
+
+        y = x
+
+    return Rect(Meddling(), Meddling())
+
+
+def _actions(rects, victim):
+    def grow():
+        rects.extend(Rect() for _ in range(100))
+
+    def replace():
+        victim.position = Vector2(7, 7)
+
+    def empty():
+        del victim.size
+
+    return {"clear": rects.clear, "grow": grow, "replace": replace, "empty": empty}
+
+
+@pytest.mark.parametrize("action", ["clear", "grow", "replace", "empty"])
+@pytest.mark.parametrize("query", [
+    lambda rs: collide.point_hits(rs, (1, 1)), lambda rs: collide.rect_hits(rs, rs[0]),
+    lambda rs: collide.first_rect_hit(rs, (0, 0, 9, 9)), collide.overlapping_pairs,
+    lambda rs: collide.overlapping_pairs_between(rs, rs),
+])
+def test_code_that_changes_the_rects_during_a_call_cannot_crash_it(action, query):
+    rects = [Rect(0, 0, 2, 2) for _ in range(50)]
+    victim = rects[40]
+    rects[10] = meddler(_actions(rects, victim)[action])
+    result = outcome(lambda: query(rects))
+    assert isinstance(result, (list, int)) or result[0] is AttributeError
+
+
+def test_queries_from_many_threads_while_rects_move():
+    rects = [Rect(i % 17, i % 13, 3, 3) for i in range(300)]
+    stop = threading.Event()
+    failures = []
+
+    def move():
+        vectors = [Vector2(1, 1), Vector2(5, 5), Vector2(-2, 3)]
+        k = 0
+        while not stop.is_set():
+            rects[k % len(rects)].position = vectors[k % 3]
+            k += 1
+
+    def ask():
+        try:
+            for _ in range(30):
+                pairs = collide.overlapping_pairs(rects)
+                assert all(0 <= i < j < len(rects) for i, j in pairs)
+                assert all(0 <= i < len(rects) for i in collide.point_hits(rects, (2, 2)))
+        except Exception as e:  # reported below, from the main thread
+            failures.append(e)
+
+    mover = threading.Thread(target=move)
+    askers = [threading.Thread(target=ask) for _ in range(3)]
+    mover.start()
+    for t in askers:
+        t.start()
+    for t in askers:
+        t.join()
+    stop.set()
+    mover.join()
+    assert failures == []
+
+
+@pytest.mark.skipif(not hasattr(sys, "gettotalrefcount"), reason="needs a debug interpreter")
+def test_queries_do_not_leak():
+    import gc
+
+    class Sub(Vector2):  # asked through the method, and keeps no log of its reads
+        pass
+
+    good = [Rect(i, i, 3, 3) for i in range(20)] + [Rect(Sub(1, 1), Vector2(2, 2))]
+    bad = good + [bare()]
+
+    def run():
+        for query, args in [(collide.point_hits, (good, (2, 2))), (collide.rect_hits, (good, good[0])),
+                            (collide.first_rect_hit, (good, [0, 0, 1, 1])),
+                            (collide.overlapping_pairs, (good,)),
+                            (collide.overlapping_pairs_between, (good, bad[:5])),
+                            (collide.point_hits, (bad, (1, 1))), (collide.overlapping_pairs, (bad,)),
+                            (collide.rect_hits, (good, "ab")), (collide.point_hits, ([3], (1, 1)))]:
+            outcome(lambda: query(*args))
+
+    def measure(rounds):
+        for _ in range(rounds):
+            run()
+        gc.collect()
+        return sys.gettotalrefcount(), sys.getallocatedblocks()
+
+    rounds = 400
+    measure(20)  # warm caches: code objects, interned names, method caches
+    refs0, blocks0 = measure(1)
+    refs1, blocks1 = measure(rounds)
+    # A reference leaked per call would show as `rounds`; allow a little one-time noise.
+    assert refs1 - refs0 < rounds // 10 and blocks1 - blocks0 < rounds // 10
