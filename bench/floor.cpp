@@ -23,7 +23,7 @@ Vector2VTable *g_vector2_vtab;
 PyGetSetDef *g_component[2];  // x, y
 PyObject *g_half;             // 0.5
 PyObject *g_repr_pieces[3];   // "Rect(position=", ", size=", ")"
-PyObject *g_empty;            // "" (format specification)
+PyObject *g_empty;            // "", the empty format
 
 FloorObject *as_floor(PyObject *o) { return reinterpret_cast<FloorObject *>(o); }
 
@@ -329,7 +329,7 @@ PyObject *floor_richcompare(PyObject *self, PyObject *other, int op) {
     Py_RETURN_TRUE;
 }
 
-// repr(r): the two vectors' text (format with an empty specification) joined in one string.
+// repr(r): the two vectors' text (formatted with the empty format) joined in one string.
 PyObject *floor_repr(PyObject *self) {
     PyObject *texts[2] = {};
     PyObject *fields[2] = {Py_NewRef(as_floor(self)->position), Py_NewRef(as_floor(self)->size)};
