@@ -302,28 +302,33 @@ def test_queries_from_many_threads_while_rects_move():
     assert failures == []
 
 
+class Sub(Vector2):  # asked through the method, and keeps no log of its reads
+    pass
+
+
+GOOD = [Rect(i, i, 3, 3) for i in range(20)] + [Rect(Sub(1, 1), Vector2(2, 2))]
+BAD = GOOD + [bare()]
+LEAK_CALLS = {
+    "point_hits": lambda: collide.point_hits(GOOD, (2, 2)),
+    "rect_hits": lambda: collide.rect_hits(GOOD, GOOD[0]),
+    "first_rect_hit": lambda: collide.first_rect_hit(GOOD, [0, 0, 1, 1]),
+    "overlapping_pairs": lambda: collide.overlapping_pairs(GOOD),
+    "pairs between": lambda: collide.overlapping_pairs_between(GOOD, BAD[:5]),
+    "failing rect": lambda: collide.point_hits(BAD, (1, 1)),
+    "failing pair": lambda: collide.overlapping_pairs(BAD),
+    "failing argument": lambda: collide.rect_hits(GOOD, "ab"),
+    "not a rect": lambda: collide.point_hits([3], (1, 1)),
+}
+
+
 @pytest.mark.skipif(not hasattr(sys, "gettotalrefcount"), reason="needs a debug interpreter")
-def test_queries_do_not_leak():
+@pytest.mark.parametrize("name", LEAK_CALLS)
+def test_queries_do_not_leak(name):
     import gc
-
-    class Sub(Vector2):  # asked through the method, and keeps no log of its reads
-        pass
-
-    good = [Rect(i, i, 3, 3) for i in range(20)] + [Rect(Sub(1, 1), Vector2(2, 2))]
-    bad = good + [bare()]
-
-    def run():
-        for query, args in [(collide.point_hits, (good, (2, 2))), (collide.rect_hits, (good, good[0])),
-                            (collide.first_rect_hit, (good, [0, 0, 1, 1])),
-                            (collide.overlapping_pairs, (good,)),
-                            (collide.overlapping_pairs_between, (good, bad[:5])),
-                            (collide.point_hits, (bad, (1, 1))), (collide.overlapping_pairs, (bad,)),
-                            (collide.rect_hits, (good, "ab")), (collide.point_hits, ([3], (1, 1)))]:
-            outcome(lambda: query(*args))
 
     def measure(rounds):
         for _ in range(rounds):
-            run()
+            outcome(LEAK_CALLS[name])
         gc.collect()
         return sys.gettotalrefcount(), sys.getallocatedblocks()
 
