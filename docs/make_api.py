@@ -100,8 +100,9 @@ def signature(node, drop_self):
 
 
 def members(body):
-    """The documentable entries of a module or class body, in order: (kind, name, nodes,
-    docstring-bearing parts). Properties and overloads are grouped under one name."""
+    """The documentable entries of a module or class body, in order, as (kind, name,
+    nodes): a property's getter, setter and deleter, and a function's overloads, are one
+    entry; an attribute's node comes with its docstring."""
     entries, by_name = [], {}
     for i, node in enumerate(body):
         if isinstance(node, (ast.FunctionDef, ast.AsyncFunctionDef)):
@@ -140,8 +141,8 @@ def undocumented(root=SOURCES):
                 if doc is None and not name.startswith("__"):
                     missing.append(path)
                 continue
-            documented = [n for n in nodes if ast.get_docstring(n) and property_role(n) in (None, "get")]
-            if not documented:
+            # A property is documented by its getter; overloads by any one of them.
+            if not any(ast.get_docstring(n) for n in nodes if property_role(n) in (None, "get")):
                 missing.append(path)
             if kind == "class":
                 walk(path, nodes[0].body)
@@ -177,7 +178,7 @@ def render_property(out, level, name, nodes):
     traits = ["Read-only property"]
     if "set" in parts:
         value = parts["set"].args.args[-1].annotation
-        traits = [f"Property, settable to `{ast.unparse(value)}`"]
+        traits = [f"Property, settable to `{ast.unparse(value)}`" if value else "Property"]
     if "del" in parts:
         traits.append("`del` allowed")
     out.append(f"*{', '.join(traits)}.*\n")
@@ -241,7 +242,8 @@ def main(argv=None):
     if check:
         stale = not OUTPUT.exists() or OUTPUT.read_text(encoding="utf-8") != text
         if stale:
-            print(f"{OUTPUT.relative_to(TOP)} is stale: run python3 docs/make_api.py", file=sys.stderr)
+            print(f"{OUTPUT.relative_to(TOP)} is stale: run python3 docs/make_api.py",
+                  file=sys.stderr)
         return 1 if stale or missing else 0
     OUTPUT.write_text(text, encoding="utf-8")
     print("written:", OUTPUT.relative_to(TOP))

@@ -7,9 +7,9 @@ import pytest
 
 from conftest import REPO
 
-_spec = importlib.util.spec_from_file_location("make_api", REPO / "docs" / "make_api.py")
-make_api = importlib.util.module_from_spec(_spec)
-_spec.loader.exec_module(make_api)
+_found = importlib.util.spec_from_file_location("make_api", REPO / "docs" / "make_api.py")
+make_api = importlib.util.module_from_spec(_found)
+_found.loader.exec_module(make_api)
 
 
 def test_every_public_name_of_every_stub_has_a_docstring():
@@ -72,7 +72,8 @@ def test_the_page_shows_every_public_name_with_its_signature(tmp_path):
     (tmp_path / "pkg" / "mod.pyi").write_text(DOCUMENTED)
     page = make_api.render(tmp_path)
     for part in ["## `pkg.mod`\n\nA module.", "    _Alias = int | float",
-                 "### class `Thing`\n\nA thing.", "#### `slot: ClassVar[int]`\n\nA class attribute.",
+                 "### class `Thing`\n\nA thing.",
+                 "#### `slot: ClassVar[int]`\n\nA class attribute.",
                  "#### `Thing()`\n\nNothing.", "#### `Thing(n: _Alias, /, *, exact: bool = False)`",
                  "#### `size: float`\n\n*Property, settable to `_Alias`.*\n\nThe size.",
                  "#### `__len__() -> int`\n\nIts length.",
