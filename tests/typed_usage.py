@@ -43,3 +43,4 @@ assert_type(r == rects[0], bool)
 
 restored: Rect = pickle.loads(pickle.dumps(r))
 assert_type(copy.copy(r), Rect)
+assert_type(list(r), list[float])

@@ -13,50 +13,123 @@ _Vector2Like = Vector2 | tuple[_Number, _Number] | list[_Number]
 
 @disjoint_base
 class Vector2:
-    """Every result is stored rounded to single precision, as a component write is."""
+    """A vector of two components, `x` and `y`, each a single-precision float.
+
+    Every result is stored rounded to single precision, as a component write is: it is
+    computed in double precision and then rounded to nearest (values beyond the
+    single-precision range become infinities); `length()`, `dot()` and the like return
+    full doubles. The step between neighbouring values grows with the magnitude: about
+    0.00006 at 1e3, 0.0625 at 1e6 and 1.0 at 1e7.
+
+    Where a vector is expected, a tuple or list of two numbers will do. Binary operations
+    and the methods that make a vector give a `Vector2`, also for a subclass; the in-place
+    forms change the vector itself. A vector is the sequence (x, y), compares by value,
+    is unhashable, and pickles with every protocol. Compiled modules create vectors
+    through the method table in `Vector2.__dict__["__pyx_vtable__"]`
+    (`tessel/vector2.h`).
+    """
 
     __hash__: ClassVar[None]  # type: ignore[assignment]
-    def __init__(self, x: _Number = 0.0, y: _Number = 0.0) -> None: ...
+    def __init__(self, x: _Number = 0.0, y: _Number = 0.0) -> None:
+        """`Vector2(x=0.0, y=0.0)`: each a number (anything with a float or index
+        conversion), stored at single precision.
+
+        Raises the float conversion's TypeError for anything else, and TypeError for more
+        than two arguments.
+        """
     @property
-    def x(self) -> float: ...
+    def x(self) -> float:
+        """The first component. Writing stores a number at single precision (TypeError
+        for anything else); deleting raises TypeError."""
     @x.setter
     def x(self, value: _Number) -> None: ...
     @property
-    def y(self) -> float: ...
+    def y(self) -> float:
+        """The second component; as `x`."""
     @y.setter
     def y(self, value: _Number) -> None: ...
 
     # Binary operations give a Vector2, also for a subclass; in-place ones give self.
-    def __add__(self, other: _Vector2Like, /) -> Vector2: ...
-    def __radd__(self, other: _Vector2Like, /) -> Vector2: ...
-    def __sub__(self, other: _Vector2Like, /) -> Vector2: ...
-    def __rsub__(self, other: _Vector2Like, /) -> Vector2: ...
-    def __mul__(self, k: _Number, /) -> Vector2: ...
-    def __rmul__(self, k: _Number, /) -> Vector2: ...
-    def __truediv__(self, k: _Number, /) -> Vector2: ...
-    def __rtruediv__(self, other: Any, /) -> Any: ...  # refuses every operand
-    def __iadd__(self, other: _Vector2Like, /) -> Self: ...
-    def __isub__(self, other: _Vector2Like, /) -> Self: ...
-    def __imul__(self, k: _Number, /) -> Self: ...
-    def __itruediv__(self, k: _Number, /) -> Self: ...
-    def __neg__(self) -> Vector2: ...
-    def __pos__(self) -> Vector2: ...
+    def __add__(self, other: _Vector2Like, /) -> Vector2:
+        """`v + other`: a new vector, component by component. `other` is a `Vector2` or a
+        tuple or list of two numbers; for anything else the operator gives way to the
+        other operand (else TypeError)."""
+    def __radd__(self, other: _Vector2Like, /) -> Vector2:
+        """`other + v`, for a tuple or list on the left."""
+    def __sub__(self, other: _Vector2Like, /) -> Vector2:
+        """`v - other`: a new vector; operands as for `+`."""
+    def __rsub__(self, other: _Vector2Like, /) -> Vector2:
+        """`other - v`, for a tuple or list on the left."""
+    def __mul__(self, k: _Number, /) -> Vector2:
+        """`v * k`: a new vector, each component times the number `k`. A vector times a
+        vector is not defined (TypeError)."""
+    def __rmul__(self, k: _Number, /) -> Vector2:
+        """`k * v`: as `v * k`."""
+    def __truediv__(self, k: _Number, /) -> Vector2:
+        """`v / k`: a new vector, each component divided by the number `k`.
+
+        Raises ZeroDivisionError for `k` zero, as floats do.
+        """
+    def __rtruediv__(self, other: Any, /) -> Any:  # refuses every operand
+        """`k / v` is not defined: always NotImplemented, so the operator raises
+        TypeError."""
+    def __iadd__(self, other: _Vector2Like, /) -> Self:
+        """`v += other`: adds to the vector itself, allocating nothing; every holder of
+        the vector (a rect's `position`, say) sees the change."""
+    def __isub__(self, other: _Vector2Like, /) -> Self:
+        """`v -= other`: subtracts from the vector itself."""
+    def __imul__(self, k: _Number, /) -> Self:
+        """`v *= k`: scales the vector itself."""
+    def __itruediv__(self, k: _Number, /) -> Self:
+        """`v /= k`: divides the vector itself; ZeroDivisionError for `k` zero."""
+    def __neg__(self) -> Vector2:
+        """`-v`: a new vector."""
+    def __pos__(self) -> Vector2:
+        """`+v`: a new vector of the base type, equal to `v`."""
 
     # A fixed sequence of two: x then y.
-    def __len__(self) -> int: ...
-    def __getitem__(self, index: SupportsIndex, /) -> float: ...
-    def __setitem__(self, index: SupportsIndex, value: _Number, /) -> None: ...
-    def __delitem__(self, index: SupportsIndex, /) -> None: ...  # always a TypeError
-    def __iter__(self) -> Iterator[float]: ...
+    def __len__(self) -> int:
+        """2, always."""
+    def __getitem__(self, index: SupportsIndex, /) -> float:
+        """`v[i]`: x for 0 or -2, y for 1 or -1; IndexError for any other index."""
+    def __setitem__(self, index: SupportsIndex, value: _Number, /) -> None:
+        """`v[i] = value`: writes a component at single precision; IndexError for an
+        index out of range, TypeError for a value that is not a number."""
+    def __delitem__(self, index: SupportsIndex, /) -> None:  # always a TypeError
+        """`del v[i]` always raises TypeError: the length is fixed."""
+    def __iter__(self) -> Iterator[float]:
+        """Iterates x, y as they were when iteration began: `x, y = v`."""
 
-    def length(self) -> float: ...
-    def length_squared(self) -> float: ...
-    def dot(self, other: _Vector2Like, /) -> float: ...
-    def distance_to(self, other: _Vector2Like, /) -> float: ...
-    def normalized(self) -> Vector2: ...
-    def lerp(self, other: _Vector2Like, t: _Number, /) -> Vector2: ...
-    def copy(self) -> Vector2: ...
+    def length(self) -> float:
+        """The length, in double precision."""
+    def length_squared(self) -> float:
+        """The squared length, in double precision (no square root)."""
+    def dot(self, other: _Vector2Like, /) -> float:
+        """The dot product with a `Vector2` or a tuple or list of two numbers, in double
+        precision. Raises TypeError for anything else."""
+    def distance_to(self, other: _Vector2Like, /) -> float:
+        """The distance to a point (a `Vector2` or a tuple or list of two numbers), in
+        double precision. Raises TypeError for anything else."""
+    def normalized(self) -> Vector2:
+        """A new vector of length 1 in the same direction.
 
-    def __eq__(self, other: object, /) -> bool: ...
-    def __ne__(self, other: object, /) -> bool: ...
-    def __reduce__(self) -> tuple[Any, ...]: ...
+        Raises ValueError "cannot normalize a vector of length zero" for the zero vector.
+        """
+    def lerp(self, other: _Vector2Like, t: _Number, /) -> Vector2:
+        """The point at `t` on the way from this vector to `other`: `t` = 0 gives this
+        vector, 1 gives `other`; other values extrapolate.
+
+        Raises TypeError for an `other` that is not a `Vector2` or a tuple or list of two
+        numbers, or a `t` that is not a number.
+        """
+    def copy(self) -> Vector2:
+        """A new vector of the base type, equal to this one."""
+
+    def __eq__(self, other: object, /) -> bool:
+        """Whether `other` is a `Vector2` (or subclass instance) with equal components;
+        a NaN is unequal to itself. False for a tuple or list; ordering raises TypeError."""
+    def __ne__(self, other: object, /) -> bool:
+        """The negation of `==`."""
+    def __reduce__(self) -> tuple[Any, ...]:
+        """Pickling: the vector is restored by calling its type with its components (plus
+        a subclass instance's own attributes)."""

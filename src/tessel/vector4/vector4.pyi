@@ -13,58 +13,130 @@ _Vector4Like = Vector4 | tuple[_Number, _Number, _Number, _Number] | list[_Numbe
 
 @disjoint_base
 class Vector4:
+    """A vector of four components, `x`, `y`, `z` and `w`, each a double-precision float.
+
+    Where a vector is expected, a tuple or list of four numbers will do. Binary operations
+    and the methods that make a vector give a `Vector4`, also for a subclass; the in-place
+    forms change the vector itself. A vector is the sequence (x, y, z, w), compares by
+    value, is unhashable, and pickles with every protocol. Given to a `Rect`, its
+    components are left, top, width and height (never two corners). Compiled modules
+    create vectors through the method table in `Vector4.__dict__["__pyx_vtable__"]`
+    (`tessel/vector4.h`).
+    """
+
     __hash__: ClassVar[None]  # type: ignore[assignment]
     def __init__(
         self, x: _Number = 0.0, y: _Number = 0.0, z: _Number = 0.0, w: _Number = 0.0
-    ) -> None: ...
+    ) -> None:
+        """`Vector4(x=0.0, y=0.0, z=0.0, w=0.0)`: each a number (anything with a float or
+        index conversion).
+
+        Raises the float conversion's TypeError for anything else, and TypeError for more
+        than four arguments.
+        """
     @property
-    def x(self) -> float: ...
+    def x(self) -> float:
+        """The first component. Writing stores a number (TypeError for anything else);
+        deleting raises TypeError."""
     @x.setter
     def x(self, value: _Number) -> None: ...
     @property
-    def y(self) -> float: ...
+    def y(self) -> float:
+        """The second component; as `x`."""
     @y.setter
     def y(self, value: _Number) -> None: ...
     @property
-    def z(self) -> float: ...
+    def z(self) -> float:
+        """The third component; as `x`."""
     @z.setter
     def z(self, value: _Number) -> None: ...
     @property
-    def w(self) -> float: ...
+    def w(self) -> float:
+        """The fourth component; as `x`."""
     @w.setter
     def w(self, value: _Number) -> None: ...
 
     # Binary operations give a Vector4, also for a subclass; in-place ones give self.
-    def __add__(self, other: _Vector4Like, /) -> Vector4: ...
-    def __radd__(self, other: _Vector4Like, /) -> Vector4: ...
-    def __sub__(self, other: _Vector4Like, /) -> Vector4: ...
-    def __rsub__(self, other: _Vector4Like, /) -> Vector4: ...
-    def __mul__(self, k: _Number, /) -> Vector4: ...
-    def __rmul__(self, k: _Number, /) -> Vector4: ...
-    def __truediv__(self, k: _Number, /) -> Vector4: ...
-    def __rtruediv__(self, other: Any, /) -> Any: ...  # refuses every operand
-    def __iadd__(self, other: _Vector4Like, /) -> Self: ...
-    def __isub__(self, other: _Vector4Like, /) -> Self: ...
-    def __imul__(self, k: _Number, /) -> Self: ...
-    def __itruediv__(self, k: _Number, /) -> Self: ...
-    def __neg__(self) -> Vector4: ...
-    def __pos__(self) -> Vector4: ...
+    def __add__(self, other: _Vector4Like, /) -> Vector4:
+        """`v + other`: a new vector, component by component. `other` is a `Vector4` or a
+        tuple or list of four numbers; for anything else the operator gives way to the
+        other operand (else TypeError)."""
+    def __radd__(self, other: _Vector4Like, /) -> Vector4:
+        """`other + v`, for a tuple or list on the left."""
+    def __sub__(self, other: _Vector4Like, /) -> Vector4:
+        """`v - other`: a new vector; operands as for `+`."""
+    def __rsub__(self, other: _Vector4Like, /) -> Vector4:
+        """`other - v`, for a tuple or list on the left."""
+    def __mul__(self, k: _Number, /) -> Vector4:
+        """`v * k`: a new vector, each component times the number `k`. A vector times a
+        vector is not defined (TypeError)."""
+    def __rmul__(self, k: _Number, /) -> Vector4:
+        """`k * v`: as `v * k`."""
+    def __truediv__(self, k: _Number, /) -> Vector4:
+        """`v / k`: a new vector, each component divided by the number `k`.
+
+        Raises ZeroDivisionError for `k` zero, as floats do.
+        """
+    def __rtruediv__(self, other: Any, /) -> Any:  # refuses every operand
+        """`k / v` is not defined: always NotImplemented, so the operator raises
+        TypeError."""
+    def __iadd__(self, other: _Vector4Like, /) -> Self:
+        """`v += other`: adds to the vector itself, allocating nothing; every holder of
+        the vector sees the change."""
+    def __isub__(self, other: _Vector4Like, /) -> Self:
+        """`v -= other`: subtracts from the vector itself."""
+    def __imul__(self, k: _Number, /) -> Self:
+        """`v *= k`: scales the vector itself."""
+    def __itruediv__(self, k: _Number, /) -> Self:
+        """`v /= k`: divides the vector itself; ZeroDivisionError for `k` zero."""
+    def __neg__(self) -> Vector4:
+        """`-v`: a new vector."""
+    def __pos__(self) -> Vector4:
+        """`+v`: a new vector of the base type, equal to `v`."""
 
     # A fixed sequence of four: x, y, z, w.
-    def __len__(self) -> int: ...
-    def __getitem__(self, index: SupportsIndex, /) -> float: ...
-    def __setitem__(self, index: SupportsIndex, value: _Number, /) -> None: ...
-    def __delitem__(self, index: SupportsIndex, /) -> None: ...  # always a TypeError
-    def __iter__(self) -> Iterator[float]: ...
+    def __len__(self) -> int:
+        """4, always."""
+    def __getitem__(self, index: SupportsIndex, /) -> float:
+        """`v[i]`: x, y, z, w for 0 to 3 (or -4 to -1); IndexError for any other index."""
+    def __setitem__(self, index: SupportsIndex, value: _Number, /) -> None:
+        """`v[i] = value`: writes a component; IndexError for an index out of range,
+        TypeError for a value that is not a number."""
+    def __delitem__(self, index: SupportsIndex, /) -> None:  # always a TypeError
+        """`del v[i]` always raises TypeError: the length is fixed."""
+    def __iter__(self) -> Iterator[float]:
+        """Iterates x, y, z, w as they were when iteration began."""
 
-    def length(self) -> float: ...
-    def length_squared(self) -> float: ...
-    def dot(self, other: _Vector4Like, /) -> float: ...
-    def distance_to(self, other: _Vector4Like, /) -> float: ...
-    def normalized(self) -> Vector4: ...
-    def lerp(self, other: _Vector4Like, t: _Number, /) -> Vector4: ...
-    def copy(self) -> Vector4: ...
+    def length(self) -> float:
+        """The length."""
+    def length_squared(self) -> float:
+        """The squared length (no square root)."""
+    def dot(self, other: _Vector4Like, /) -> float:
+        """The dot product with a `Vector4` or a tuple or list of four numbers. Raises
+        TypeError for anything else."""
+    def distance_to(self, other: _Vector4Like, /) -> float:
+        """The distance to a point (a `Vector4` or a tuple or list of four numbers).
+        Raises TypeError for anything else."""
+    def normalized(self) -> Vector4:
+        """A new vector of length 1 in the same direction.
 
-    def __eq__(self, other: object, /) -> bool: ...
-    def __ne__(self, other: object, /) -> bool: ...
-    def __reduce__(self) -> tuple[Any, ...]: ...
+        Raises ValueError "cannot normalize a vector of length zero" for the zero vector.
+        """
+    def lerp(self, other: _Vector4Like, t: _Number, /) -> Vector4:
+        """The point at `t` on the way from this vector to `other`: `t` = 0 gives this
+        vector, 1 gives `other`; other values extrapolate.
+
+        Raises TypeError for an `other` that is not a `Vector4` or a tuple or list of four
+        numbers, or a `t` that is not a number.
+        """
+    def copy(self) -> Vector4:
+        """A new vector of the base type, equal to this one."""
+
+    def __eq__(self, other: object, /) -> bool:
+        """Whether `other` is a `Vector4` (or subclass instance) with equal components;
+        a NaN is unequal to itself. False for a tuple or list; ordering raises TypeError."""
+    def __ne__(self, other: object, /) -> bool:
+        """The negation of `==`."""
+    def __reduce__(self) -> tuple[Any, ...]:
+        """Pickling: the vector is restored by calling its type with its components (plus
+        a subclass instance's own attributes)."""
