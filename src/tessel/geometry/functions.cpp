@@ -1,0 +1,162 @@
+// The module's functions: each reads its arguments in order (read.hpp), applies its rule
+// (box.hpp) and makes one new Rect of two new vectors, or answers a truth value.
+#include "functions.hpp"
+
+#include <limits>
+
+#include "box.hpp"
+#include "common/number.hpp"
+#include "common/ref.hpp"
+#include "read.hpp"
+
+namespace tessel::geometry {
+namespace {
+
+// The positional-argument check: TypeError unless `least` to `most` were given.
+bool arity(const char *name, Py_ssize_t given, Py_ssize_t least, Py_ssize_t most) noexcept {
+    if (given >= least && given <= most) {
+        return true;
+    }
+    if (least == most) {
+        PyErr_Format(PyExc_TypeError, "%s() takes exactly %zd argument%s (%zd given)", name, least,
+                     least == 1 ? "" : "s", given);
+    } else {
+        PyErr_Format(PyExc_TypeError, "%s() takes from %zd to %zd arguments (%zd given)", name,
+                     least, most, given);
+    }
+    return false;
+}
+
+// A new Rect holding new vectors (x, y) and (w, h), narrowed to single precision.
+PyObject *new_rect(const Box &b) noexcept {
+    Ref position = Ref::steal(vector2_api()->__pyx_new(b.x.start, b.y.start));
+    Ref size = position ? Ref::steal(vector2_api()->__pyx_new(b.x.length, b.y.length)) : Ref();
+    return size ? rect_api()->new_(position.get(), size.get()) : nullptr;
+}
+
+// A function of one rect and one more rect-like argument, read in that order.
+template <class Rule>
+PyObject *of_two(const char *name, PyObject *const *args, Py_ssize_t nargs, Rule rule) {
+    Box a, b;
+    if (!arity(name, nargs, 2, 2) || !read_rect(args[0], &a) || !read_rect(args[1], &b)) {
+        return nullptr;
+    }
+    return new_rect(rule(a, b));
+}
+
+// Adds "while reading rects[i]" to the exception being raised.
+void note_item(Py_ssize_t i) noexcept {
+    PyObject *exc = PyErr_GetRaisedException();
+    Ref note = Ref::steal(PyUnicode_FromFormat("while reading rects[%zd]", i));
+    if (note) {
+        Ref done = Ref::steal(PyObject_CallMethod(exc, "add_note", "O", note.get()));
+    }
+    PyErr_Clear();  // a note that cannot be added leaves the exception as it was
+    PyErr_SetRaisedException(exc);
+}
+
+}  // namespace
+
+PyObject *copy(PyObject *, PyObject *r) {
+    Box b;
+    return read_rect(r, &b) ? new_rect(b) : nullptr;
+}
+
+PyObject *normalized(PyObject *, PyObject *r) {
+    Box b;
+    return read_rect(r, &b) ? new_rect(per_axis(b, normal)) : nullptr;
+}
+
+PyObject *union_all(PyObject *, PyObject *rects) {
+    Ref items = Ref::steal(PyObject_GetIter(rects));
+    if (!items) {
+        return nullptr;
+    }
+    // Edges that every rect's replace: each least() and most() gives the other value.
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    Edges x{inf, -inf}, y{inf, -inf};
+    Py_ssize_t n = 0;
+    for (Ref item; (item = Ref::steal(PyIter_Next(items.get())));) {
+        Box b;
+        if (!read_rect(item.get(), &b)) {
+            note_item(n);
+            return nullptr;
+        }
+        x = joined(x, edges(b.x));
+        y = joined(y, edges(b.y));
+        ++n;
+    }
+    if (PyErr_Occurred()) {
+        return nullptr;
+    }
+    if (n == 0) {
+        PyErr_SetString(PyExc_ValueError, "union_all() iterable argument is empty");
+        return nullptr;
+    }
+    return new_rect({between(x.start, x.end), between(y.start, y.end)});
+}
+
+PyObject *move(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    Box b;
+    double by[2];
+    if (!arity("move", nargs, 2, 2) || !read_rect(args[0], &b) || !read_pair(args[1], by)) {
+        return nullptr;
+    }
+    return new_rect({moved(b.x, by[0]), moved(b.y, by[1])});
+}
+
+PyObject *inflate(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    Box b;
+    double dw, dh;
+    if (!arity("inflate", nargs, 3, 3) || !read_rect(args[0], &b) || !to_double(args[1], &dw) ||
+        !to_double(args[2], &dh)) {
+        return nullptr;
+    }
+    return new_rect({inflated(b.x, dw), inflated(b.y, dh)});
+}
+
+PyObject *scale_by(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    Box b;
+    double sx, sy;
+    if (!arity("scale_by", nargs, 2, 3) || !read_rect(args[0], &b) || !to_double(args[1], &sx)) {
+        return nullptr;
+    }
+    if (nargs < 3 || args[2] == Py_None) {
+        sy = sx;
+    } else if (!to_double(args[2], &sy)) {
+        return nullptr;
+    }
+    return new_rect({scaled(b.x, sx), scaled(b.y, sy)});
+}
+
+PyObject *union_(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    return of_two("union", args, nargs, [](const Box &a, const Box &b) {
+        return per_axis(a, b, [](const Span &p, const Span &q) {
+            Edges e = joined(edges(p), edges(q));
+            return between(e.start, e.end);
+        });
+    });
+}
+
+PyObject *clip(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    return of_two("clip", args, nargs, clipped);
+}
+
+PyObject *clamp(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    return of_two("clamp", args, nargs,
+                  [](const Box &r, const Box &bounds) { return per_axis(r, bounds, clamped); });
+}
+
+PyObject *fit(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    return of_two("fit", args, nargs, fitted);
+}
+
+PyObject *contains(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    Box a, b;
+    if (!arity("contains", nargs, 2, 2) || !read_rect(args[0], &a) || !read_rect(args[1], &b)) {
+        return nullptr;
+    }
+    return PyBool_FromLong(holds(a.x, b.x) && holds(a.y, b.y));
+}
+
+}  // namespace tessel::geometry

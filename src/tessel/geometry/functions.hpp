@@ -1,0 +1,26 @@
+// The module's functions (functions.cpp), as the interpreter calls them.
+#ifndef TESSEL_GEOMETRY_FUNCTIONS_HPP
+#define TESSEL_GEOMETRY_FUNCTIONS_HPP
+
+#include <Python.h>
+
+namespace tessel::geometry {
+
+// One argument (METH_O).
+PyObject *copy(PyObject *module, PyObject *r);
+PyObject *normalized(PyObject *module, PyObject *r);
+PyObject *union_all(PyObject *module, PyObject *rects);
+
+// Positional arguments only (METH_FASTCALL).
+PyObject *move(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *inflate(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *scale_by(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *union_(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *clip(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *clamp(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *fit(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *contains(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+
+}  // namespace tessel::geometry
+
+#endif
