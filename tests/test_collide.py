@@ -12,7 +12,7 @@ import pytest
 from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
-from rect_support import ListSub, Rect, TupleSub, Vector2, Vector4, bare, probe
+from rect_support import ListSub, Rect, TupleSub, Vector2, Vector4, bare, outcome, probe
 from tessel.collide import collide
 
 # ---------------------------------------------------------------------------------------
@@ -57,13 +57,6 @@ def model_pairs(a, b=None):
     return [(i, j) for i in range(len(a)) for j in range(i + 1 if same else 0, len(b))
             if noted(f"while testing {names[0]}[{i}] against {names[1]}[{j}]",
                      lambda: a[i].collide_rect(b[j]))]
-
-
-def outcome(call):
-    try:
-        return call()
-    except Exception as e:
-        return type(e), str(e), getattr(e, "__notes__", [])
 
 
 # ---------------------------------------------------------------------------------------

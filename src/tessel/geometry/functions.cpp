@@ -57,18 +57,23 @@ void note_item(Py_ssize_t i) noexcept {
 
 }  // namespace
 
-PyObject *copy(PyObject *, PyObject *r) {
+PyObject *copy(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
-    return read_rect(r, &b) ? new_rect(b) : nullptr;
+    return arity("copy", nargs, 1, 1) && read_rect(args[0], &b) ? new_rect(b) : nullptr;
 }
 
-PyObject *normalized(PyObject *, PyObject *r) {
+PyObject *normalized(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
-    return read_rect(r, &b) ? new_rect(per_axis(b, normal)) : nullptr;
+    return arity("normalized", nargs, 1, 1) && read_rect(args[0], &b)
+               ? new_rect(per_axis(b, normal))
+               : nullptr;
 }
 
-PyObject *union_all(PyObject *, PyObject *rects) {
-    Ref items = Ref::steal(PyObject_GetIter(rects));
+PyObject *union_all(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    if (!arity("union_all", nargs, 1, 1)) {
+        return nullptr;
+    }
+    Ref items = Ref::steal(PyObject_GetIter(args[0]));
     if (!items) {
         return nullptr;
     }

@@ -6,12 +6,10 @@
 
 namespace tessel::geometry {
 
-// One argument (METH_O).
-PyObject *copy(PyObject *module, PyObject *r);
-PyObject *normalized(PyObject *module, PyObject *r);
-PyObject *union_all(PyObject *module, PyObject *rects);
-
 // Positional arguments only (METH_FASTCALL).
+PyObject *copy(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *normalized(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *union_all(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *move(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *inflate(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *scale_by(PyObject *module, PyObject *const *args, Py_ssize_t nargs);

@@ -16,17 +16,17 @@ template <class F> PyCFunction entry(F *f) {
 
 // Signatures, for inspect.signature and for the stubs' check.
 PyMethodDef kFunctions[] = {
-    {"copy", entry(copy), METH_O, PyDoc_STR("copy(r, /)\n--\n\n")},
+    {"copy", entry(copy), METH_FASTCALL, PyDoc_STR("copy(r, /)\n--\n\n")},
     {"move", entry(move), METH_FASTCALL, PyDoc_STR("move(r, offset, /)\n--\n\n")},
     {"inflate", entry(inflate), METH_FASTCALL, PyDoc_STR("inflate(r, dw, dh, /)\n--\n\n")},
     {"scale_by", entry(scale_by), METH_FASTCALL, PyDoc_STR("scale_by(r, sx, sy=None, /)\n--\n\n")},
     {"union", entry(union_), METH_FASTCALL, PyDoc_STR("union(a, b, /)\n--\n\n")},
-    {"union_all", entry(union_all), METH_O, PyDoc_STR("union_all(rects, /)\n--\n\n")},
+    {"union_all", entry(union_all), METH_FASTCALL, PyDoc_STR("union_all(rects, /)\n--\n\n")},
     {"clip", entry(clip), METH_FASTCALL, PyDoc_STR("clip(a, b, /)\n--\n\n")},
     {"clamp", entry(clamp), METH_FASTCALL, PyDoc_STR("clamp(r, bounds, /)\n--\n\n")},
     {"fit", entry(fit), METH_FASTCALL, PyDoc_STR("fit(r, bounds, /)\n--\n\n")},
     {"contains", entry(contains), METH_FASTCALL, PyDoc_STR("contains(a, b, /)\n--\n\n")},
-    {"normalized", entry(normalized), METH_O, PyDoc_STR("normalized(r, /)\n--\n\n")},
+    {"normalized", entry(normalized), METH_FASTCALL, PyDoc_STR("normalized(r, /)\n--\n\n")},
     {nullptr, nullptr, 0, nullptr},
 };
 
