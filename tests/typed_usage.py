@@ -44,3 +44,12 @@ assert_type(r == rects[0], bool)
 restored: Rect = pickle.loads(pickle.dumps(r))
 assert_type(copy.copy(r), Rect)
 assert_type(list(r), list[float])
+
+from tessel import geometry
+
+assert_type(geometry.union_all(rects), Rect)
+assert_type(geometry.union_all(Rect(i, 0, 1, 1) for i in range(3)), Rect)
+assert_type(geometry.move(r, (1, 2.5)), Rect)
+assert_type(geometry.scale_by([0, 0, 4, 4], 2, None), Rect)
+assert_type(geometry.clamp(geometry.inflate(r, 2, 2), (0, 0, 640, 480)), Rect)
+assert_type(geometry.contains(geometry.fit(r, rects[0]), geometry.clip(r, rects[1])), bool)
