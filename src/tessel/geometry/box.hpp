@@ -61,6 +61,16 @@ inline Edges edges(const Span &s) noexcept { return {s.start, s.end()}; }
 inline Edges joined(const Edges &a, const Edges &b) noexcept {
     return {least(a.start, b.start), most(a.end, b.end)};
 }
+// Edges that join as no edges at all: least() and most() give the other value.
+constexpr Edges kNoEdges = {std::numeric_limits<double>::infinity(),
+                            -std::numeric_limits<double>::infinity()};
+
+inline Box united(const Box &a, const Box &b) noexcept {
+    return per_axis(a, b, [](const Span &p, const Span &q) {
+        Edges e = joined(edges(p), edges(q));
+        return between(e.start, e.end);
+    });
+}
 
 // The open rule of collide_rect on one axis; false for any NaN.
 inline bool overlap(const Span &a, const Span &b) noexcept {
@@ -81,7 +91,7 @@ inline Box clipped(const Box &a, const Box &b) noexcept {
 // Moved inside `bounds`, or centred on it when longer. Any NaN edge of either makes the
 // start NaN: where a NaN rect or bounds lies is unknown, and a comparison with NaN would
 // otherwise leave the start where it was.
-inline Span clamped(const Span &s, const Span &bounds) noexcept {
+inline Span clamped_span(const Span &s, const Span &bounds) noexcept {
     double end = s.end(), bounds_end = bounds.end();
     if (std::isnan(s.start) || std::isnan(end) || std::isnan(bounds.start) ||
         std::isnan(bounds_end)) {
@@ -97,6 +107,10 @@ inline Span clamped(const Span &s, const Span &bounds) noexcept {
         return {bounds_end - s.length, s.length};
     }
     return s;
+}
+
+inline Box clamped(const Box &r, const Box &bounds) noexcept {
+    return per_axis(r, bounds, clamped_span);
 }
 
 // The largest scale at which a length fits in `room`, signs aside; a zero length sets no
@@ -121,6 +135,9 @@ inline Box fitted(const Box &r, const Box &bounds) noexcept {
 inline bool holds(const Span &outer, const Span &inner) noexcept {
     double low = outer.start, high = outer.end(), a = inner.start, b = inner.end();
     return low <= a && a <= high && low <= b && b <= high;
+}
+inline bool holds(const Box &outer, const Box &inner) noexcept {
+    return holds(outer.x, inner.x) && holds(outer.y, inner.y);
 }
 
 // The same area with a length of positive sign: the start moved to the far end.

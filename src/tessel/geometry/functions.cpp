@@ -2,8 +2,6 @@
 // (box.hpp) and makes one new Rect of two new vectors, or answers a truth value.
 #include "functions.hpp"
 
-#include <limits>
-
 #include "box.hpp"
 #include "common/number.hpp"
 #include "common/ref.hpp"
@@ -34,14 +32,15 @@ PyObject *new_rect(const Box &b) noexcept {
     return size ? rect_api()->new_(position.get(), size.get()) : nullptr;
 }
 
-// A function of one rect and one more rect-like argument, read in that order.
+// The two rects of a function of two, read in order.
+bool read_two(const char *name, PyObject *const *args, Py_ssize_t nargs, Box *a, Box *b) {
+    return arity(name, nargs, 2, 2) && read_rect(args[0], a) && read_rect(args[1], b);
+}
+
 template <class Rule>
 PyObject *of_two(const char *name, PyObject *const *args, Py_ssize_t nargs, Rule rule) {
     Box a, b;
-    if (!arity(name, nargs, 2, 2) || !read_rect(args[0], &a) || !read_rect(args[1], &b)) {
-        return nullptr;
-    }
-    return new_rect(rule(a, b));
+    return read_two(name, args, nargs, &a, &b) ? new_rect(rule(a, b)) : nullptr;
 }
 
 // Adds "while reading rects[i]" to the exception being raised.
@@ -77,9 +76,7 @@ PyObject *union_all(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     if (!items) {
         return nullptr;
     }
-    // Edges that every rect's replace: each least() and most() gives the other value.
-    constexpr double inf = std::numeric_limits<double>::infinity();
-    Edges x{inf, -inf}, y{inf, -inf};
+    Edges x = kNoEdges, y = kNoEdges;
     Py_ssize_t n = 0;
     for (Ref item; (item = Ref::steal(PyIter_Next(items.get())));) {
         Box b;
@@ -135,12 +132,7 @@ PyObject *scale_by(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 }
 
 PyObject *union_(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    return of_two("union", args, nargs, [](const Box &a, const Box &b) {
-        return per_axis(a, b, [](const Span &p, const Span &q) {
-            Edges e = joined(edges(p), edges(q));
-            return between(e.start, e.end);
-        });
-    });
+    return of_two("union", args, nargs, united);
 }
 
 PyObject *clip(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
@@ -148,8 +140,7 @@ PyObject *clip(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 }
 
 PyObject *clamp(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    return of_two("clamp", args, nargs,
-                  [](const Box &r, const Box &bounds) { return per_axis(r, bounds, clamped); });
+    return of_two("clamp", args, nargs, clamped);
 }
 
 PyObject *fit(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
@@ -158,10 +149,7 @@ PyObject *fit(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 
 PyObject *contains(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box a, b;
-    if (!arity("contains", nargs, 2, 2) || !read_rect(args[0], &a) || !read_rect(args[1], &b)) {
-        return nullptr;
-    }
-    return PyBool_FromLong(holds(a.x, b.x) && holds(a.y, b.y));
+    return read_two("contains", args, nargs, &a, &b) ? PyBool_FromLong(holds(a, b)) : nullptr;
 }
 
 }  // namespace tessel::geometry
