@@ -73,7 +73,9 @@ PyObject *angle_to(PyObject *self, PyObject *other) {
 // (length, degrees): the angle from the x axis, within (-180, 180].
 PyObject *as_polar(PyObject *self, PyObject *) {
     Vector2::Values v = Vector2::load(self);
-    return Py_BuildValue("(dd)", tessel::scaled(v).length(), tessel::degrees_of(v[1], v[0]));
+    tessel::Ref length = tessel::Ref::steal(PyFloat_FromDouble(tessel::scaled(v).length()));
+    tessel::Ref degrees = tessel::Ref::steal(PyFloat_FromDouble(tessel::degrees_of(v[1], v[0])));
+    return length && degrees ? PyTuple_Pack(2, length.get(), degrees.get()) : nullptr;
 }
 
 // A class method that makes a Vector2, also when called on a subclass, like every method

@@ -2,21 +2,29 @@
 # The class body mirrors vector2.pyi on purpose: both types offer the same operations,
 # and a stub states each class's interface in full (a shared base would not be the truth).
 
-from collections.abc import Iterator
-from typing import Any, ClassVar, Self, SupportsFloat, SupportsIndex
+from collections.abc import Buffer, Iterator, Sequence
+from typing import Any, ClassVar, Self, SupportsFloat, SupportsIndex, overload
 
 from typing_extensions import disjoint_base
 
 _Number = SupportsFloat | SupportsIndex
-# What arithmetic and the methods accept where a vector is expected.
-_Vector4Like = Vector4 | tuple[_Number, _Number, _Number, _Number] | list[_Number]
+# What arithmetic and the methods accept where a vector is expected: a Vector4, or any
+# sequence of exactly 4 numbers (another library's vector among them), or a one-
+# dimensional buffer of 4 numbers in native byte order (an array); text and bytes
+# are not vectors.
+_Vector4Like = Vector4 | Sequence[_Number] | Buffer
 
 @disjoint_base
 class Vector4:
     __hash__: ClassVar[None]  # type: ignore[assignment]
+    @overload
     def __init__(
         self, x: _Number = 0.0, y: _Number = 0.0, z: _Number = 0.0, w: _Number = 0.0
     ) -> None: ...
+    @overload
+    def __init__(self, x: _Vector4Like, /) -> None:
+        """All four components from one vector, sequence (a Rect among them) or buffer of
+        four numbers; a single number is still x. TypeError for anything else."""
     @property
     def x(self) -> float: ...
     @x.setter
@@ -35,6 +43,8 @@ class Vector4:
     def w(self, value: _Number) -> None: ...
 
     # Binary operations give a Vector4, also for a subclass; in-place ones give self.
+    # A k that is no number, or whose float conversion refuses with a TypeError (an
+    # array, a symbol), makes * and / return NotImplemented, so that k may answer.
     def __add__(self, other: _Vector4Like, /) -> Vector4: ...
     def __radd__(self, other: _Vector4Like, /) -> Vector4: ...
     def __sub__(self, other: _Vector4Like, /) -> Vector4: ...
@@ -57,14 +67,38 @@ class Vector4:
     def __delitem__(self, index: SupportsIndex, /) -> None: ...  # always a TypeError
     def __iter__(self) -> Iterator[float]: ...
 
-    def length(self) -> float: ...
+    def length(self) -> float:
+        """The length, without overflow or underflow for any finite components (a length
+        beyond the largest double is inf)."""
     def length_squared(self) -> float: ...
     def dot(self, other: _Vector4Like, /) -> float: ...
-    def distance_to(self, other: _Vector4Like, /) -> float: ...
-    def normalized(self) -> Vector4: ...
-    def lerp(self, other: _Vector4Like, t: _Number, /) -> Vector4: ...
+    def distance_to(self, other: _Vector4Like, /) -> float:
+        """The length of self - other, computed as length() is."""
+    def normalized(self) -> Vector4:
+        """A new Vector4 of length 1 in the same direction, for any finite components;
+        ValueError when all are zero."""
+    def lerp(self, other: _Vector4Like, t: _Number, /) -> Vector4:
+        """The point at t on the way from self to other: exactly self at t = 0 and exactly
+        other at t = 1, monotone in t between and beyond (t outside [0, 1] extrapolates)."""
     def copy(self) -> Vector4: ...
+    @overload
+    def clamp_magnitude(self, max_length: _Number, /) -> Vector4: ...
+    @overload
+    def clamp_magnitude(self, min_length: _Number, max_length: _Number, /) -> Vector4:
+        """A new Vector4: self when its length lies within [min_length, max_length]
+        (min_length 0 when only max_length is given), else the vector of the nearer bound's
+        length in the same direction (within rounding). ValueError unless 0 <= min_length <=
+        max_length with min_length finite, and for the zero vector with min_length > 0."""
+    def reflect(self, normal: _Vector4Like, /) -> Vector4:
+        """self bounced off a surface with the given normal, v - 2 (v.n / n.n) n; the
+        normal of any length but zero (ValueError). Exact for a normal along an axis."""
+    def project(self, onto: _Vector4Like, /) -> Vector4:
+        """The part of self along the given vector, (v.d / d.d) d; the vector of any length
+        but zero (ValueError). Exact onto an axis."""
 
     def __eq__(self, other: object, /) -> bool: ...
     def __ne__(self, other: object, /) -> bool: ...
-    def __reduce__(self) -> tuple[Any, ...]: ...
+    def __reduce__(self) -> tuple[Any, ...]:
+        """A call of the type with the components, plus the attributes of a subclass
+        instance. A subclass with a constructor of its own is rebuilt without it
+        (copyreg.__newobj__, then the components by item and the attributes)."""
