@@ -60,18 +60,16 @@ template <std::size_t N> struct Scaled {
 
     double scaled_length() const { return std::sqrt(squares); }
     // 2^exponent times the scaled length: infinite only when it exceeds the doubles.
-    double length() const { return std::scalbn(scaled_length(), exponent); }
+    double length() const {
+        return exponent == 0 ? scaled_length() : std::scalbn(scaled_length(), exponent);
+    }
 };
 
-template <std::size_t N> Scaled<N> scaled(const Components<N> &v) {
-    Scaled<N> s{v, 0, dot(v, v)};
-    // From 2^-969 up, a square below the normal range (2^-1022) lies under the sum's last
-    // digit; NaN is NaN either way.
-    if ((s.squares >= 0x1p-969 && s.squares <= DBL_MAX) || std::isnan(s.squares)) {
-        return s;
-    }
+// Scales s.v so that its largest component lies in [0.5, 1), unless it is zero or not
+// finite (then nothing can help), and sums the squares again.
+template <std::size_t N> void rescale(Scaled<N> &s) {
     double largest = 0.0;
-    for (double c : v) {
+    for (double c : s.v) {
         largest = std::max(largest, std::fabs(c));
     }
     if (largest != 0.0 && std::isfinite(largest)) {
@@ -80,6 +78,17 @@ template <std::size_t N> Scaled<N> scaled(const Components<N> &v) {
             c = std::scalbn(c, -s.exponent);
         }
         s.squares = dot(s.v, s.v);
+    }
+}
+
+// Inlined so that the components stay in registers: passed through memory to a call, they
+// cost more than the length itself.
+template <std::size_t N> [[gnu::always_inline]] inline Scaled<N> scaled(const Components<N> &v) {
+    Scaled<N> s{v, 0, dot(v, v)};
+    // From 2^-969 up, a square below the normal range (2^-1022) lies under the sum's last
+    // digit; NaN is NaN either way.
+    if (!(s.squares >= 0x1p-969 && s.squares <= DBL_MAX) && !std::isnan(s.squares)) {
+        rescale(s);
     }
     return s;
 }

@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 #include "common/float_text.hpp"
 #include "common/number.hpp"
@@ -85,12 +86,14 @@ template <class Spec> struct VectorType {
     static void store(PyObject *self, Py_ssize_t i, double value) {
         std::atomic_ref<T>(component(self, i)).store(narrow(value), std::memory_order_relaxed);
     }
+    // Unrolled at compile time, so that each component has a fixed offset and the values
+    // can stay in registers (a loop over the field table goes through memory, and reading
+    // the stored values back as a vector stalls).
     static Values load(PyObject *self) {
-        Values v;
-        for (Py_ssize_t i = 0; i < N; ++i) {
-            v[i] = load(self, i);
+        return [self]<std::size_t... i>(std::index_sequence<i...>) {
+            return Values{load(self, Py_ssize_t(i))...};
         }
-        return v;
+        (std::make_index_sequence<std::size_t(N)>());
     }
     static void store_all(PyObject *self, const Values &v) {
         for (Py_ssize_t i = 0; i < N; ++i) {
