@@ -1,6 +1,7 @@
 """What the vector tests share: the two kinds of vector with their rounding, exact comparison,
 and other libraries' vectors (None where the library is not installed)."""
 
+import importlib
 import math
 import operator
 import os
@@ -73,15 +74,14 @@ class Seq:
 
 def _optional(name):
     os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
-    try:
-        with warnings.catch_warnings():
-            warnings.simplefilter("ignore")  # a peer's notes about its own build
-            return __import__(name, fromlist=["_"])
-    except ImportError:
-        return None
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")  # a peer's notes about its own build
+        try:
+            return importlib.import_module(name)
+        except ImportError:
+            return None
 
 
-numpy = _optional("numpy")
-pygame_math = _optional("pygame.math")
+numpy, pygame_math = _optional("numpy"), _optional("pygame.math")
 needs_numpy = pytest.mark.skipif(numpy is None, reason="numpy is not installed")
 needs_pygame = pytest.mark.skipif(pygame_math is None, reason="pygame is not installed")
