@@ -71,13 +71,18 @@ def zero_size(origin):
 
 
 def negative_size(origin):
-    r, same_area = Rect(5, 4, -4, -3), Rect(1, 1, 4, 3)
-    body = [svg_text(origin[0], 20, "Negative size: empty"),
+    # Never normalised: no point is inside, yet the overlap rule, applied as it stands,
+    # holds for a rect that strictly encloses the span.
+    r, same_area, around = Rect(5, 4, -4, -3), Rect(1, 1, 4, 3), Rect(0.5, 0.5, 5, 4)
+    hit = r.collide_rect(around)
+    body = [svg_text(origin[0], 20, "Negative size: holds no point"),
+            svg_rect(around, OVERLAPPING if hit else FREE, SCALE, origin, 0.2),
             svg_rect(r, WALL, SCALE, origin, 0.15, dash=True)]
     body += grid_points(r, origin, range(0, 7), range(0, 6))
-    return body + caption(origin, ["(5, 4, -4, -3) spans this area",
-                                   f"holds its middle: {r.collide_point((3, 2))}",
-                                   f"overlaps (1, 1, 4, 3): {r.collide_rect(same_area)}"])
+    return body + caption(origin, ["grey (5, 4, -4, -3): this area",
+                                   f"holds its middle (3, 2): {r.collide_point((3, 2))}",
+                                   f"overlaps (1, 1, 4, 3): {r.collide_rect(same_area)}",
+                                   f"overlaps (0.5, 0.5, 5, 4): {hit}"])
 
 
 def edge_rules_svg():

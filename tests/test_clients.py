@@ -3,20 +3,24 @@ built in a temporary folder against the headers that tessel.get_include() finds 
 importable package, each calling every method-table entry. Their answers and exceptions
 must be those of the Python methods."""
 
+import ctypes
+import gc
 import importlib.machinery
 import importlib.util
 import itertools
 import os
+import re
 import shlex
 import shutil
 import subprocess
+import sys
 import sysconfig
 from pathlib import Path
 
 import pytest
 
 import tessel
-from conftest import REPO
+from conftest import CAPSULE_API, REPO
 from rect_support import bare
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
@@ -128,3 +132,43 @@ def test_factories_and_record_share_the_objects(client):
     v2, v4 = client.vector2_new(0.1, 1e39), client.vector4_new(0.1, 2, 3, -4)
     assert (type(v2), v2) == (Vector2, Vector2(0.1, 1e39))
     assert (type(v4), v4) == (Vector4, Vector4(0.1, 2, 3, -4))
+
+
+def readme_c_snippet():
+    """The C code of the README's section on compiled clients, exactly as it stands."""
+    text = (REPO / "README.md").read_text(encoding="utf-8")
+    section = text[text.index("## From C and Cython"):]
+    return re.search(r"```c\n(.*?)```", section, re.DOTALL).group(1)
+
+
+@pytest.mark.thread_unsafe(reason="compiles a library and counts references process-wide")
+def test_readme_c_snippet_compiles_answers_and_releases_every_reference(tmp_path):
+    # The README's command: a shared library from client.c, with both include folders.
+    source, target = tmp_path / "client.c", tmp_path / "client.so"
+    source.write_text(readme_c_snippet(), encoding="utf-8")
+    command = [*shlex.split(sysconfig.get_config_var("CC")), "-shared", "-fPIC",
+               "-I", sysconfig.get_path("include"), "-I", tessel.get_include(), *STRICT,
+               str(source), "-o", str(target)]
+    result = subprocess.run(command, capture_output=True, text=True)
+    assert result.returncode == 0, f"{shlex.join(command)}\n{result.stderr}"
+    library = ctypes.PyDLL(str(target))  # holds the lock; a set exception is raised
+    library.import_rect_api.restype = ctypes.c_void_p
+    holds = library.rect_holds_point
+    holds.argtypes = [ctypes.c_void_p, ctypes.py_object, ctypes.py_object, ctypes.py_object]
+    table, position, size = library.import_rect_api(), Vector2(0, 0), Vector2(2, 2)
+    assert table == CAPSULE_API.PyCapsule_GetPointer(Rect.__dict__["__pyx_vtable__"], None)
+
+    def every_point():
+        for point in [*POINTS, *NOT_A_POINT]:
+            expected = outcome(Rect(position, size).collide_point, point)
+            assert outcome(lambda p: bool(holds(table, position, size, p)), point) == expected
+
+    every_point()  # warms the caches that the count below must not see filling
+    if hasattr(sys, "gettotalrefcount"):
+        gc.collect()
+        before = sys.gettotalrefcount()
+        for _ in range(20):
+            every_point()
+        gc.collect()
+        # One reference kept per call would show as 20 times the number of points.
+        assert sys.gettotalrefcount() - before < 20

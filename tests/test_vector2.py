@@ -77,6 +77,15 @@ def test_rounding_matches_a_float32_store(value):
     assert math.copysign(1, v.x) == math.copysign(1, value)
 
 
+# The steps the README's precision table gives.
+@pytest.mark.parametrize("at, step", [(1e3, 2**-14), (1e6, 2**-4), (1e7, 1.0)])
+def test_the_step_between_neighbouring_values_is_the_documented_one(at, step):
+    v = Vector2(at, at)
+    v.x += step
+    v.y += step * 0.49  # less than half a step rounds back
+    assert (v.x - at, v.y) == (step, at)
+
+
 @pytest.mark.parametrize("value", ["1.0", None, [1.0], 1j])
 def test_writes_reject_non_numbers_and_keep_the_old_value(value):
     v = Vector2(1, 2)

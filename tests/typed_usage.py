@@ -43,6 +43,7 @@ assert_type(r == rects[0], bool)
 
 restored: Rect = pickle.loads(pickle.dumps(r))
 assert_type(copy.copy(r), Rect)
+assert_type(list(r), list[float])
 
 velocity = Vector2((3, 4))
 velocity += [1.0, 2.0]

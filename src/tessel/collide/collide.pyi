@@ -1,3 +1,12 @@
+"""Collision questions over many rects in one call, with exactly the answers and errors of
+a loop over the `Rect` methods `collide_point` and `collide_rect`.
+
+`rects` is any iterable of `Rect`; an item that is not a `Rect` raises TypeError naming its
+index. An error raised while testing a rect carries a note naming it
+(`while testing rects[3]`). A rect made of two exact `Vector2` is read once per call, from
+the vectors themselves; any other rect is asked through its own method.
+"""
+
 from collections.abc import Iterable, Sequence
 
 from tessel.rect.rect import Rect
@@ -7,10 +16,34 @@ from tessel.vector4.vector4 import Vector4
 _Point = Vector2 | Sequence[float]
 _Other = Rect | Vector4 | Sequence[float]
 
-def point_hits(rects: Iterable[Rect], point: _Point, /) -> list[int]: ...
-def rect_hits(rects: Iterable[Rect], other: _Other, /) -> list[int]: ...
-def first_rect_hit(rects: Iterable[Rect], other: _Other, /) -> int: ...
-def overlapping_pairs(rects: Iterable[Rect], /) -> list[tuple[int, int]]: ...
+def point_hits(rects: Iterable[Rect], point: _Point, /) -> list[int]:
+    """The indices `i` of the rects that contain the point, ascending: those for which
+    `rects[i].collide_point(point)` is true (borders inside).
+
+    `point` takes every form `Rect.collide_point` takes, with its errors; it is read once,
+    before the first rect, and not at all when there are no rects.
+    """
+def rect_hits(rects: Iterable[Rect], other: _Other, /) -> list[int]:
+    """The indices `i` of the rects that overlap `other`, ascending: those for which
+    `rects[i].collide_rect(other)` is true (touching is no overlap).
+
+    `other` takes every form `Rect.collide_rect` takes, with its errors; it is read once,
+    before the first rect, and not at all when there are no rects.
+    """
+def first_rect_hit(rects: Iterable[Rect], other: _Other, /) -> int:
+    """The index of the first rect that overlaps `other`, or -1 when none does; the rects
+    after it are not tested. Arguments as for `rect_hits`.
+    """
+def overlapping_pairs(rects: Iterable[Rect], /) -> list[tuple[int, int]]:
+    """Every pair `(i, j)`, `i < j`, such that `rects[i].collide_rect(rects[j])`, sorted.
+
+    Sorts and sweeps: O(n log n + k) time and O(n + k) memory for n rects with positive
+    sizes and k pairs (rects with zero or negative sizes can add pairs that are examined
+    and rejected).
+    """
 def overlapping_pairs_between(
     a: Iterable[Rect], b: Iterable[Rect], /
-) -> list[tuple[int, int]]: ...
+) -> list[tuple[int, int]]:
+    """Every pair `(i, j)` such that `a[i].collide_rect(b[j])`, sorted. An error raised
+    while testing carries the note `while testing a[i] against b[j]`.
+    """

@@ -8,7 +8,7 @@ from typing import Any, ClassVar, Self, SupportsFloat, SupportsIndex, overload
 from typing_extensions import disjoint_base
 
 _Number = SupportsFloat | SupportsIndex
-# What arithmetic and the methods accept where a vector is expected: a Vector4, or any
+# What arithmetic and the methods accept where a vector is expected: a Vector4, any
 # sequence of exactly 4 numbers (another library's vector among them), or a one-
 # dimensional buffer of 4 numbers in native byte order (an array); text and bytes
 # are not vectors.
@@ -16,89 +16,168 @@ _Vector4Like = Vector4 | Sequence[_Number] | Buffer
 
 @disjoint_base
 class Vector4:
+    """A vector of four components, `x`, `y`, `z` and `w`, each a double-precision float.
+
+    Where a vector is expected, any sequence or buffer of four numbers will do (a tuple,
+    another library's vector, an array). Binary operations and the methods that make a
+    vector give a `Vector4`, also for a subclass; the in-place forms change the vector
+    itself. A vector is the sequence (x, y, z, w), compares by
+    value, is unhashable, and pickles with every protocol. Given to a `Rect`, its
+    components are left, top, width and height (never two corners). Compiled modules
+    create vectors through the method table in `Vector4.__dict__["__pyx_vtable__"]`
+    (`tessel/vector4.h`).
+    """
+
     __hash__: ClassVar[None]  # type: ignore[assignment]
     @overload
     def __init__(
         self, x: _Number = 0.0, y: _Number = 0.0, z: _Number = 0.0, w: _Number = 0.0
-    ) -> None: ...
+    ) -> None:
+        """`Vector4(x=0.0, y=0.0, z=0.0, w=0.0)`: each a number (anything with a float or
+        index conversion).
+
+        Raises the float conversion's TypeError for anything else, and TypeError for more
+        than four arguments.
+        """
     @overload
     def __init__(self, x: _Vector4Like, /) -> None:
-        """All four components from one vector, sequence (a Rect among them) or buffer of
-        four numbers; a single number is still x. TypeError for anything else."""
+        """`Vector4(sequence)`: every component from one vector, sequence (a `Rect` among
+        them) or buffer of four numbers. A single `float` or `int` (or other number) is
+        still `x`: `Vector4(5)` is (5, 0, 0, 0). Raises TypeError for anything else."""
     @property
-    def x(self) -> float: ...
+    def x(self) -> float:
+        """The first component. Writing stores a number (TypeError for anything else);
+        deleting raises TypeError."""
     @x.setter
     def x(self, value: _Number) -> None: ...
     @property
-    def y(self) -> float: ...
+    def y(self) -> float:
+        """The second component; as `x`."""
     @y.setter
     def y(self, value: _Number) -> None: ...
     @property
-    def z(self) -> float: ...
+    def z(self) -> float:
+        """The third component; as `x`."""
     @z.setter
     def z(self, value: _Number) -> None: ...
     @property
-    def w(self) -> float: ...
+    def w(self) -> float:
+        """The fourth component; as `x`."""
     @w.setter
     def w(self, value: _Number) -> None: ...
 
     # Binary operations give a Vector4, also for a subclass; in-place ones give self.
-    # A k that is no number, or whose float conversion refuses with a TypeError (an
-    # array, a symbol), makes * and / return NotImplemented, so that k may answer.
-    def __add__(self, other: _Vector4Like, /) -> Vector4: ...
-    def __radd__(self, other: _Vector4Like, /) -> Vector4: ...
-    def __sub__(self, other: _Vector4Like, /) -> Vector4: ...
-    def __rsub__(self, other: _Vector4Like, /) -> Vector4: ...
-    def __mul__(self, k: _Number, /) -> Vector4: ...
-    def __rmul__(self, k: _Number, /) -> Vector4: ...
-    def __truediv__(self, k: _Number, /) -> Vector4: ...
-    def __rtruediv__(self, other: Any, /) -> Any: ...  # refuses every operand
-    def __iadd__(self, other: _Vector4Like, /) -> Self: ...
-    def __isub__(self, other: _Vector4Like, /) -> Self: ...
-    def __imul__(self, k: _Number, /) -> Self: ...
-    def __itruediv__(self, k: _Number, /) -> Self: ...
-    def __neg__(self) -> Vector4: ...
-    def __pos__(self) -> Vector4: ...
+    def __add__(self, other: _Vector4Like, /) -> Vector4:
+        """`v + other`: a new vector, component by component. `other` is a `Vector4` or any
+        sequence or buffer of four numbers; for anything else the operator gives way to the
+        other operand (else TypeError)."""
+    def __radd__(self, other: _Vector4Like, /) -> Vector4:
+        """`other + v`, for a sequence or buffer on the left."""
+    def __sub__(self, other: _Vector4Like, /) -> Vector4:
+        """`v - other`: a new vector; operands as for `+`."""
+    def __rsub__(self, other: _Vector4Like, /) -> Vector4:
+        """`other - v`, for a sequence or buffer on the left."""
+    def __mul__(self, k: _Number, /) -> Vector4:
+        """`v * k`: a new vector, each component times the number `k`. For a `k` that is no
+        number, or whose float conversion raises TypeError (an array, a symbol), the
+        operator gives way to `k` (else TypeError): a vector times a vector is not
+        defined."""
+    def __rmul__(self, k: _Number, /) -> Vector4:
+        """`k * v`: as `v * k`."""
+    def __truediv__(self, k: _Number, /) -> Vector4:
+        """`v / k`: a new vector, each component divided by the number `k`.
+
+        Raises ZeroDivisionError for `k` zero, as floats do.
+        """
+    def __rtruediv__(self, other: Any, /) -> Any:  # refuses every operand
+        """`k / v` is not defined: always NotImplemented, so the operator raises
+        TypeError."""
+    def __iadd__(self, other: _Vector4Like, /) -> Self:
+        """`v += other`: adds to the vector itself, allocating nothing; every holder of
+        the vector sees the change."""
+    def __isub__(self, other: _Vector4Like, /) -> Self:
+        """`v -= other`: subtracts from the vector itself."""
+    def __imul__(self, k: _Number, /) -> Self:
+        """`v *= k`: scales the vector itself."""
+    def __itruediv__(self, k: _Number, /) -> Self:
+        """`v /= k`: divides the vector itself; ZeroDivisionError for `k` zero."""
+    def __neg__(self) -> Vector4:
+        """`-v`: a new vector."""
+    def __pos__(self) -> Vector4:
+        """`+v`: a new vector of the base type, equal to `v`."""
 
     # A fixed sequence of four: x, y, z, w.
-    def __len__(self) -> int: ...
-    def __getitem__(self, index: SupportsIndex, /) -> float: ...
-    def __setitem__(self, index: SupportsIndex, value: _Number, /) -> None: ...
-    def __delitem__(self, index: SupportsIndex, /) -> None: ...  # always a TypeError
-    def __iter__(self) -> Iterator[float]: ...
+    def __len__(self) -> int:
+        """4, always."""
+    def __getitem__(self, index: SupportsIndex, /) -> float:
+        """`v[i]`: x, y, z, w for 0 to 3 (or -4 to -1); IndexError for any other index."""
+    def __setitem__(self, index: SupportsIndex, value: _Number, /) -> None:
+        """`v[i] = value`: writes a component; IndexError for an index out of range,
+        TypeError for a value that is not a number."""
+    def __delitem__(self, index: SupportsIndex, /) -> None:  # always a TypeError
+        """`del v[i]` always raises TypeError: the length is fixed."""
+    def __iter__(self) -> Iterator[float]:
+        """Iterates x, y, z, w as they were when iteration began."""
 
     def length(self) -> float:
-        """The length, without overflow or underflow for any finite components (a length
-        beyond the largest double is inf)."""
-    def length_squared(self) -> float: ...
-    def dot(self, other: _Vector4Like, /) -> float: ...
+        """The length, without overflow or underflow for any finite components (inf only
+        when the length exceeds the largest double)."""
+    def length_squared(self) -> float:
+        """The squared length (no square root)."""
+    def dot(self, other: _Vector4Like, /) -> float:
+        """The dot product with a `Vector4` or a sequence or buffer of four numbers.
+        Raises TypeError for anything else."""
     def distance_to(self, other: _Vector4Like, /) -> float:
-        """The length of self - other, computed as length() is."""
+        """The distance to a point (a `Vector4` or a sequence or buffer of four numbers),
+        computed as `length()` is. Raises TypeError for anything else."""
     def normalized(self) -> Vector4:
-        """A new Vector4 of length 1 in the same direction, for any finite components;
-        ValueError when all are zero."""
-    def lerp(self, other: _Vector4Like, t: _Number, /) -> Vector4:
-        """The point at t on the way from self to other: exactly self at t = 0 and exactly
-        other at t = 1, monotone in t between and beyond (t outside [0, 1] extrapolates)."""
-    def copy(self) -> Vector4: ...
-    @overload
-    def clamp_magnitude(self, max_length: _Number, /) -> Vector4: ...
-    @overload
-    def clamp_magnitude(self, min_length: _Number, max_length: _Number, /) -> Vector4:
-        """A new Vector4: self when its length lies within [min_length, max_length]
-        (min_length 0 when only max_length is given), else the vector of the nearer bound's
-        length in the same direction (within rounding). ValueError unless 0 <= min_length <=
-        max_length with min_length finite, and for the zero vector with min_length > 0."""
-    def reflect(self, normal: _Vector4Like, /) -> Vector4:
-        """self bounced off a surface with the given normal, v - 2 (v.n / n.n) n; the
-        normal of any length but zero (ValueError). Exact for a normal along an axis."""
-    def project(self, onto: _Vector4Like, /) -> Vector4:
-        """The part of self along the given vector, (v.d / d.d) d; the vector of any length
-        but zero (ValueError). Exact onto an axis."""
+        """A new vector of length 1 in the same direction, for any finite components.
 
-    def __eq__(self, other: object, /) -> bool: ...
-    def __ne__(self, other: object, /) -> bool: ...
+        Raises ValueError "cannot normalize a vector of length zero" for the zero vector.
+        """
+    def lerp(self, other: _Vector4Like, t: _Number, /) -> Vector4:
+        """The point at `t` on the way from this vector to `other`: `t` = 0 gives exactly
+        this vector, 1 exactly `other`, whatever the values; other values extrapolate. The
+        point moves monotonically with `t`.
+
+        Raises TypeError for an `other` that is not a `Vector4` or a sequence or buffer of
+        four numbers, or a `t` that is not a number.
+        """
+    def copy(self) -> Vector4:
+        """A new vector of the base type, equal to this one."""
+
+    @overload
+    def clamp_magnitude(self, max_length: _Number, /) -> Vector4:
+        """A new vector: equal to this one when its length lies within `min_length`
+        (0 when only `max_length` is given) and `max_length`, else of the nearer bound's
+        length (within rounding) in the same direction.
+
+        Raises ValueError unless 0 <= `min_length` <= `max_length` with `min_length`
+        finite, and for the zero vector with a positive `min_length`.
+        """
+    @overload
+    def clamp_magnitude(self, min_length: _Number, max_length: _Number, /) -> Vector4: ...
+    def reflect(self, normal: _Vector4Like, /) -> Vector4:
+        """A new vector: this one bounced off a surface with the given normal,
+        v - 2 (v.n / n.n) n. The normal may have any length but zero; one along an axis
+        gives an exact answer.
+
+        Raises ValueError for a zero normal, TypeError for one that is not a vector.
+        """
+    def project(self, onto: _Vector4Like, /) -> Vector4:
+        """A new vector: the part of this one along `onto`, (v.d / d.d) d. `onto` may have
+        any length but zero; one along an axis gives an exact answer.
+
+        Raises ValueError for a zero `onto`, TypeError for one that is not a vector.
+        """
+
+    def __eq__(self, other: object, /) -> bool:
+        """Whether `other` is a `Vector4` (or subclass instance) with equal components;
+        a NaN is unequal to itself. False for a tuple or list; ordering raises TypeError."""
+    def __ne__(self, other: object, /) -> bool:
+        """The negation of `==`."""
     def __reduce__(self) -> tuple[Any, ...]:
-        """A call of the type with the components, plus the attributes of a subclass
-        instance. A subclass with a constructor of its own is rebuilt without it
-        (copyreg.__newobj__, then the components by item and the attributes)."""
+        """Pickling: the vector is restored by calling its type with its components (plus
+        a subclass instance's own attributes). A subclass with a `__new__` or `__init__` of
+        its own is restored without calling it: `copyreg.__newobj__`, the components by
+        item assignment, then its attributes (through its own `__setstate__`, if any)."""
