@@ -16,6 +16,9 @@ import pytest
 import tessel
 from conftest import FREE_THREADED, REPO
 
+# What is built and checked here is the same whatever the interpreter: once per run.
+pytestmark = pytest.mark.passes("default")
+
 TESTS = Path(__file__).parent
 PACKAGE = Path(tessel.__file__).parent
 HEADERS = {"tessel/include/tessel/rect.h", "tessel/include/tessel/vector2.h",
