@@ -33,14 +33,20 @@ inline bool refuse_argument(const PackageTypes &t, const char *message) noexcept
     return false;
 }
 
-// A tuple or a list (subtypes too) whose own length operation says `n`: 1, 0, or -1 with
-// the length's exception set.
-inline int has_length(PyObject *o, Py_ssize_t n) noexcept {
-    if (!is_tuple_or_list(o)) {
-        return 0;
+// A tuple or a list (subtypes too) of n items, by its own length operation: items 0 to
+// n - 1 by the general forms' reader. Else the refusal `message`.
+inline bool read_items_or_refuse(const PackageTypes &t, PyObject *o, int n, double *out,
+                                 const char *message) noexcept {
+    if (is_tuple_or_list(o)) {
+        Py_ssize_t size = PyObject_Size(o);
+        if (size < 0) {
+            return false;
+        }
+        if (size == n) {
+            return item_doubles<general_form_item>(o, 0, n, out);
+        }
     }
-    Py_ssize_t size = PyObject_Size(o);
-    return size < 0 ? -1 : size == n;
+    return refuse_argument(t, message);
 }
 
 // A Vector2 (x then y), or a tuple or list of two items (item 0 then item 1).
@@ -54,11 +60,7 @@ inline bool read_point(const PackageTypes &t, PyObject *point, double xy[2]) noe
     if (is_vector2(t, point)) {
         return component_doubles(t, point, Component::x, 2, xy);
     }
-    int pair = has_length(point, 2);
-    if (pair != 0) {
-        return pair > 0 && item_doubles<general_form_item>(point, 0, 2, xy);
-    }
-    return refuse_argument(t, kPointMessage);
+    return read_items_or_refuse(t, point, 2, xy, kPointMessage);
 }
 
 // A Rect (its position's x, y, then its size's x, y), a Vector4 (x, y, z, w), or a tuple or
@@ -74,11 +76,7 @@ inline bool read_rect(const PackageTypes &t, PyObject *other, double v[4]) noexc
     if (is_vector4(t, other)) {
         return component_doubles(t, other, Component::x, 4, v);
     }
-    int quad = has_length(other, 4);
-    if (quad != 0) {
-        return quad > 0 && item_doubles<general_form_item>(other, 0, 4, v);
-    }
-    return refuse_argument(t, kRectMessage);
+    return read_items_or_refuse(t, other, 4, v, kRectMessage);
 }
 
 }  // namespace tessel
