@@ -22,7 +22,7 @@ int exec(PyObject *) {
     g_state.rect_vtab = g_state.types.rect_table();
     g_state.vector2_record = vector2.own && vector2.components[static_cast<int>(Component::x)] &&
                              vector2.components[static_cast<int>(Component::y)];
-    g_state.types.complete.store(true, std::memory_order_release);
+    g_state.types.mark_complete();
     return 0;
 }
 

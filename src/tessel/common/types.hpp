@@ -5,8 +5,17 @@
 //
 // A module keeps one PackageTypes for the life of the process and fills it at start-up:
 // the rect module imports the two vector types with import_type (its own Rect it records
-// itself), any other module imports all three with import_package_types. From then on
-// read_component() and the argument readers (common/arguments.hpp) take it.
+// itself), any other module imports all three with import_package_types:
+//
+//   PackageTypes g_types{"tessel.mine.mine"};          // the module's name, for its errors
+//   exec:      if (!import_package_types(g_types)) return -1;
+//              ...;  g_types.mark_complete();  return 0;
+//   functions: is_rect(g_types, o), read_point(g_types, arg, xy) (common/arguments.hpp),
+//              g_types.rect_table()->collide_rect(rect, other, 1), field(rect, f) ...
+//
+// A Rect so imported is the rect module's own type, so a RectObject may be read in place
+// (through common/fields.hpp). A vector's record may be read in place only where its
+// ImportedType is `own` and has the descriptor of each component read.
 #ifndef TESSEL_COMMON_TYPES_HPP
 #define TESSEL_COMMON_TYPES_HPP
 
@@ -58,6 +67,7 @@ struct PackageTypes {
 
     constexpr explicit PackageTypes(const char *module_name) noexcept : module(module_name) {}
     bool ready() const noexcept { return complete.load(std::memory_order_acquire); }
+    void mark_complete() noexcept { complete.store(true, std::memory_order_release); }
     RectVTable *rect_table() const noexcept { return static_cast<RectVTable *>(rect.table); }
     Vector2VTable *vector2_table() const noexcept {
         return static_cast<Vector2VTable *>(vector2.table);

@@ -285,7 +285,7 @@ bool exec_steps(PyObject *module) {
     }
     // 16. Complete: from here on the recorded vector types are used. A completed start-up
     // is never run again (exec returns at once), so this is set once and stays.
-    g_state.types.complete.store(true, std::memory_order_release);
+    g_state.types.mark_complete();
     return true;
 }
 
