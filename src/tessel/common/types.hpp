@@ -138,7 +138,8 @@ inline PyGetSetDef *component_def(const PackageTypes &t, PyObject *o, Component 
 
 // o.<c> by o's own attribute access (a subtype that redefines it is honoured).
 inline Ref read_component(const PackageTypes &t, PyObject *o, Component c) noexcept {
-    if (PyGetSetDef *def = component_def(t, o, c); def != nullptr && def->get != nullptr) {
+    if (PyGetSetDef *def = component_def(t, o, c); def != nullptr && def->get != nullptr)
+        [[likely]] {
         return Ref::steal(def->get(o, def->closure));
     }
     PyObject *name = t.names[static_cast<int>(c)];

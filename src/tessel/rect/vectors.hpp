@@ -28,7 +28,7 @@ inline Component as_component(Str name) noexcept {
 
 // o.<name>, by o's own attribute access; a component of an exact vector by its descriptor.
 inline Ref get_attr(PyObject *o, Str name) noexcept {
-    if (is_component(name)) {
+    if (is_component(name)) [[likely]] {
         return read_component(g_state.types, o, as_component(name));
     }
     getattrofunc get = Py_TYPE(o)->tp_getattro;
