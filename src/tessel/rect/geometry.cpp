@@ -98,7 +98,7 @@ constexpr setter edge_set = line_set<false>;
 constexpr getter center_line_get = line_get<true>;
 constexpr setter center_line_set = line_set<true>;
 
-// The center point (center): both center lines, as doubles.
+// One center line as a double, for the center point (center).
 bool center_line_double(RectObject *r, Str axis, double *out) {
     Num c = center_line(r, axis);
     if (!c.ok()) {
