@@ -2,17 +2,22 @@
 
     python bench/bench_vector.py [--repeat N] [--number N]
 
-Each figure is the best of --repeat timeit runs of --number operations, minus the cost of an
-empty loop; ours and the reference's runs alternate, so that both see the same load. The
-reference is pygame.math.Vector2 where it is importable (python3-pygame in the testing
-root; set PYGAME_HIDE_SUPPORT_PROMPT=1 to quiet it). Compare ratios taken in one run.
+Each figure is the best of --repeat rounds of --number operations, minus the cost of an
+empty loop, measured in thread CPU time (time.thread_time), which other work on a shared
+machine disturbs far less than wall time. Every round times every statement once, ours and
+the reference's in turn, so that a burst of load spoils whole rounds rather than one column.
+The reference is pygame.math.Vector2 where it is importable (python3-pygame in the testing
+root; set PYGAME_HIDE_SUPPORT_PROMPT=1 to quiet it); the statements with an array operand
+need numpy. Compare ratios taken in one run.
 """
 
 import argparse
 import sys
+import time
 import timeit
 
-# (label, our statement, reference statement or None); setup names: v, w, t
+# (label, our statement, reference statement or None); setup names: v, w, t, k, and where
+# installed, p (a reference vector) and a (a numpy array).
 CASES = [
     ("v + w", "v + w", "v + w"),
     ("v - (1, 2)", "v - t", "v - t"),
@@ -33,49 +38,99 @@ CASES = [
     ("v.x", "v.x", "v.x"),
     ("Vector2(1.5, 2.5)", "Vector2(1.5, 2.5)", "Vector2(1.5, 2.5)"),
     ("repr(v)", "repr(v)", None),
+    # Other libraries' values as operands, and construction from one sequence.
+    ("Vector2((1.5, 2.5))", "Vector2(t)", "Vector2(t)"),
+    ("v += reference vector", "v += p", "v += p"),
+    ("v += array", "v += a", "v += a"),
+    ("v * k (k no number)", "v.__mul__(k)", None),
+    # Turns, angles and directions.
+    ("v.rotate(30)", "v.rotate(30)", "v.rotate(30)"),
+    ("v.rotate(90)", "v.rotate(90)", "v.rotate(90)"),
+    ("v.rotate_rad(0.5)", "v.rotate_rad(0.5)", "v.rotate_rad(0.5)"),
+    ("v.angle_to(w)", "v.angle_to(w)", "v.angle_to(w)"),
+    ("v.as_polar()", "v.as_polar()", "v.as_polar()"),
+    ("Vector2.from_polar((2, 30))", "Vector2.from_polar(r)", "Vector2.from_polar(r)"),
+    ("v.clamp_magnitude(2.0)", "v.clamp_magnitude(2.0)", "v.clamp_magnitude(2.0)"),
+    ("v.clamp_magnitude(1.0, 2.0)", "v.clamp_magnitude(1.0, 2.0)",
+     "v.clamp_magnitude(1.0, 2.0)"),
+    ("v.reflect(w)", "v.reflect(w)", "v.reflect(w)"),
+    ("v.project(w)", "v.project(w)", "v.project(w)"),
 ]
 
-SETUP = "v = Vector2(3.0, 4.0); w = Vector2(0.5, -1.5); t = (1.0, 2.0)\n"
+SETUP = """\
+v = Vector2(3.0, 4.0); w = Vector2(0.5, -1.5); t = (1.5, 2.5); r = (2.0, 30.0)
+k = type("NoNumber", (), {})()
+try:
+    from pygame.math import Vector2 as _Reference
+    p = _Reference(0.0, 0.0)
+except ImportError:
+    pass
+try:
+    import numpy
+    a = numpy.zeros(2)
+except ImportError:
+    pass
+"""
 
 
-def interleaved_ns(pairs, number, repeat):
-    """Best time per operation of each (statement, setup), the runs taken in turn, minus the
-    best empty loop of the same setup."""
-    timers = [(timeit.Timer(stmt, setup=setup), timeit.Timer("pass", setup=setup))
-              for stmt, setup in pairs]
-    best = [[float("inf"), float("inf")] for _ in pairs]
+def importable(name):
+    try:
+        __import__(name)
+    except ImportError:
+        return False
+    return True
+
+
+def measure(columns, number, repeat):
+    """Best time per operation of every (column, statement), over interleaved rounds, in
+    thread CPU time, minus the column's empty loop."""
+    timers = {}
+    for column, (setup, statements) in columns.items():
+        timers[column, None] = timeit.Timer("pass", setup=setup, timer=time.thread_time)
+        for label, stmt in statements.items():
+            timers[column, label] = timeit.Timer(stmt, setup=setup, timer=time.thread_time)
+    best = {}
     for _ in range(repeat):
-        for (timer, empty), b in zip(timers, best):
-            b[0] = min(b[0], timer.timeit(number))
-            b[1] = min(b[1], empty.timeit(number))
-    return [max(run - base, 0.0) / number * 1e9 for run, base in best]
+        for key, timer in timers.items():
+            seconds = timer.timeit(number)
+            best[key] = min(best.get(key, seconds), seconds)
+    return {key: max(seconds - best[key[0], None], 0.0) / number * 1e9
+            for key, seconds in best.items() if key[1] is not None}
 
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--repeat", type=int, default=7)
-    parser.add_argument("--number", type=int, default=200_000)
+    parser.add_argument("--repeat", type=int, default=20)
+    parser.add_argument("--number", type=int, default=20_000)
     args = parser.parse_args(argv)
 
-    ours = "from tessel.vector2.vector2 import Vector2\n" + SETUP
-    try:
-        import pygame.math  # noqa: F401  (reference C vector, optional)
+    have_reference, have_numpy = importable("pygame.math"), importable("numpy")
 
-        reference = "from pygame.math import Vector2\n" + SETUP
-    except ImportError:
-        reference = None
+    def usable(stmt):
+        return stmt is not None and (have_reference or "p" not in stmt.split()) and (
+            have_numpy or "a" not in stmt.split())
 
-    print(f"Python {sys.version.split()[0]}, best of {args.repeat} x {args.number} operations")
-    header = f"{'operation':22} {'tessel ns':>10}"
-    if reference:
-        header += f" {'reference ns':>13} {'ratio':>7}"
+    columns = {"tessel": ("from tessel.vector2.vector2 import Vector2\n" + SETUP,
+                          {label: ours for label, ours, _ in CASES if usable(ours)})}
+    if have_reference:
+        columns["reference"] = ("from pygame.math import Vector2\n" + SETUP,
+                                {label: ref for label, _, ref in CASES if usable(ref)})
+    ns = measure(columns, args.number, args.repeat)
+
+    print(f"Python {sys.version.split()[0]}, best of {args.repeat} interleaved rounds "
+          f"x {args.number} operations, thread CPU time, ns per operation")
+    header = f"{'operation':30} {'tessel':>8}"
+    if have_reference:
+        header += f" {'reference':>10} {'tessel/ref':>10}"
     print(header)
-    for label, stmt, ref_stmt in CASES:
-        pairs = [(stmt, ours)] + ([(ref_stmt, reference)] if reference and ref_stmt else [])
-        times = interleaved_ns(pairs, args.number, args.repeat)
-        line = f"{label:22} {times[0]:10.1f}"
-        if len(times) > 1:
-            line += f" {times[1]:13.1f} {times[0] / times[1] if times[1] else float('inf'):7.2f}"
+    for label, _, _ in CASES:
+        ours = ns.get(("tessel", label))
+        if ours is None:
+            continue
+        line = f"{label:30} {ours:8.1f}"
+        theirs = ns.get(("reference", label))
+        if theirs is not None:
+            line += f" {theirs:10.1f} {ours / theirs if theirs else float('inf'):10.2f}"
         print(line)
 
 

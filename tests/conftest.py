@@ -1,11 +1,48 @@
 import ctypes
+import os
 import sysconfig
 from pathlib import Path
 
 import pytest
+from hypothesis import settings
 
 FREE_THREADED = bool(sysconfig.get_config_var("Py_GIL_DISABLED"))
 REPO = Path(__file__).resolve().parents[1]
+
+# scripts/test runs the suite in several passes, one of each kind below, and names the kind
+# of the current pass in TESSEL_PASS and the kinds of all its passes in TESSEL_PASSES. A
+# test marked passes(kind, ...) can catch a fault only in those kinds of pass: it runs in
+# each of them that the run has (in the run's first pass when it has none of them) and is
+# deselected in the others. Run by hand, without TESSEL_PASS, every test runs.
+PASS_KINDS = ("default", "free-threaded", "debug", "sanitizer", "parallel")
+ONE_THREAD_PASSES = PASS_KINDS[:-1]
+PASS = os.environ.get("TESSEL_PASS")
+PASSES = os.environ.get("TESSEL_PASSES", PASS or "").split()
+
+# In the parallel pass every test runs in four threads at once, which together draw as many
+# examples as one thread draws in the other passes.
+settings.register_profile("parallel", max_examples=25)
+if PASS == "parallel":
+    settings.load_profile("parallel")
+
+
+def pytest_configure(config):
+    config.addinivalue_line(
+        "markers", "passes(*kinds): run only in these kinds of pass of scripts/test "
+        f"(of {', '.join(PASS_KINDS)}), see tests/conftest.py")
+
+
+def pytest_collection_modifyitems(config, items):
+    if PASS is None:
+        return
+    kept, dropped = [], []
+    for item in items:
+        mark = item.get_closest_marker("passes")
+        wanted = ([k for k in mark.args if k in PASSES] or PASSES[:1]) if mark else [PASS]
+        (kept if PASS in wanted else dropped).append(item)
+    if dropped:
+        config.hook.pytest_deselected(items=dropped)
+        items[:] = kept
 
 
 def _capsule_api():

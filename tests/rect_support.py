@@ -10,6 +10,9 @@ import sys
 import sysconfig
 import traceback
 
+import pytest
+
+from conftest import ONE_THREAD_PASSES
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
@@ -153,6 +156,12 @@ for _name, _op in [("add", "+"), ("sub", "-"), ("mul", "*")]:
     setattr(Sym, f"__r{_name}__", _binary(_op)[1])
 
 
+def size_changed(name, expected, got):
+    """The import's message for a type whose instances do not have the expected size."""
+    return (f"{name} size changed, may indicate binary incompatibility. "
+            f"Expected {expected} from C header, got {got} from PyObject")
+
+
 def frames(exc):
     """(name, file) of each frame that the module's own code added, outermost first."""
     summary = traceback.StackSummary.extract(traceback.walk_tb(exc.__traceback__),
@@ -187,6 +196,11 @@ def entry(name):
 def field_pointers(rect):
     """The table pointer, position and size as stored in the instance record."""
     return tuple((ctypes.c_void_p * 3).from_address(id(rect) + HEADER))
+
+
+# A test that runs its case in a fresh interpreter (run_python): in the parallel pass it
+# would only run as it does in the free-threaded pass, once per thread.
+fresh_interpreter = pytest.mark.passes(*ONE_THREAD_PASSES)
 
 
 def run_python(code, **env_changes):

@@ -12,7 +12,8 @@ import pytest
 from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
-from rect_support import ListSub, Rect, TupleSub, Vector2, Vector4, bare, outcome, probe
+from rect_support import (HEADER, ListSub, Rect, TupleSub, Vector2, Vector4, bare,
+                          fresh_interpreter, outcome, probe, run_python, size_changed)
 from tessel.collide import collide
 
 # ---------------------------------------------------------------------------------------
@@ -333,3 +334,65 @@ def test_queries_do_not_leak(name):
     # A reference leaked per call would show as `rounds`; allow the one-time noise that a
     # failing call's first tracebacks and notes leave (seen up to a tenth of `rounds`).
     assert refs1 - refs0 < rounds // 4 and blocks1 - blocks0 < rounds // 4
+
+
+# ---------------------------------------------------------------------------------------
+# The import: Rect must be the rect module's own type (its records are read in place), and
+# the vector types are checked as the rect module checks its own, with the same errors.
+# Every refused import is retried, in the same interpreter, with the real modules.
+
+IMPOSTORS = """
+import json, sys, types, warnings
+from tessel.rect.rect import Rect
+from tessel.vector2.vector2 import Vector2
+from tessel.vector4.vector4 import Vector4
+warnings.simplefilter("ignore")
+class Slots:  # a record as large as Rect's, with Rect's method table
+    __slots__ = ("a", "b", "c")
+    __pyx_vtable__ = Rect.__dict__["__pyx_vtable__"]
+def attempt(module, name, value):
+    real, sys.modules[module] = sys.modules[module], types.ModuleType(module)
+    setattr(sys.modules[module], name, eval(value))
+    try:
+        import tessel.collide.collide
+    except Exception as e:
+        return [type(e).__name__, str(e)]
+    finally:
+        sys.modules[module] = real
+result = [attempt(*case) for case in CASES]
+import tessel.collide.collide as c
+result.append(c.point_hits([Rect(0, 0, 2, 2)], (1, 1)))
+try:
+    c.point_hits([Vector4(1, 2, 3, 4)], (1, 1))
+except TypeError as e:
+    result.append(str(e))
+print(json.dumps(result))
+"""
+R, V2, V4 = ("tessel.rect.rect.Rect", "tessel.vector2.vector2.Vector2",
+             "tessel.vector4.vector4.Vector4")
+NOT_OWN = "not the type that module defines"
+RECT, VECTOR2, VECTOR4 = (("tessel.rect.rect", "Rect"), ("tessel.vector2.vector2", "Vector2"),
+                          ("tessel.vector4.vector4", "Vector4"))
+REFUSED = [  # (module, class, the class given, error, message)
+    (*RECT, "Vector4", "TypeError", f"{R} is {V4}, {NOT_OWN}"),
+    (*RECT, "Vector2", "TypeError", f"{R} is {V2}, {NOT_OWN}"),
+    (*RECT, "Slots", "TypeError", f"{R} is Slots, {NOT_OWN}"),
+    (*RECT, "5", "TypeError", f"{R} is not a type object"),
+    (*VECTOR2, "Rect", "TypeError", f"{V2} is {R}, not a type of its own"),
+    (*VECTOR2, "Slots", "TypeError", f"{V2} publishes the method table of {R}"),
+    (*VECTOR2, "type('Small', (), {'__slots__': ()})", "ValueError",
+     size_changed(V2, HEADER + 16, HEADER)),
+    (*VECTOR4, "type('Twin', (), {'__slots__': tuple('abcdefgh'), "
+               "'__pyx_vtable__': Vector2.__dict__['__pyx_vtable__']})", "TypeError",
+     f"{V4} publishes the method table of {V2}"),
+    (*VECTOR4, "type('NoTable', (), {'__slots__': tuple('abcdefgh')})", "KeyError",
+     "'__pyx_vtable__'"),
+]
+
+
+@fresh_interpreter
+def test_import_refuses_impostors_and_can_be_retried():
+    cases = [case[:3] for case in REFUSED]
+    *refusals, hits, not_a_rect = run_python(f"CASES = {cases!r}\n" + IMPOSTORS)
+    assert refusals == [list(case[3:]) for case in REFUSED]
+    assert (hits, not_a_rect) == ([0], "rects[0] must be a Rect, not Vector4")

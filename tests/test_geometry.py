@@ -14,8 +14,9 @@ import pytest
 from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
-from rect_support import (ListSub, Rect, TupleSub, Vector2, Vector4, bare, f32, outcome, probe,
-                          probed_rect, same_all, xywh)
+from rect_support import (ListSub, Rect, TupleSub, Vector2, Vector4, bare, f32,
+                          fresh_interpreter, outcome, probe, probed_rect, run_python, same_all,
+                          xywh)
 from tessel import geometry
 from tessel.geometry import geometry as module
 
@@ -323,6 +324,33 @@ def test_threads_read_rects_while_another_replaces_their_vectors():
         done.set()
         mover.result()
     assert all(isinstance(r, Rect) or r[0] is AttributeError for r in results)
+
+
+STARTUP = """
+import json, sys, types
+import tessel.rect.rect as real
+seen = []
+class Meddling(types.ModuleType):  # calls the functions while the start-up looks up Rect
+    def __getattr__(self, name):
+        g = sys.modules["tessel.geometry.geometry"]
+        for call in (lambda: g.copy((0, 0, 1, 1)), lambda: g.contains((0, 0, 1, 1), (0, 0, 1, 1))):
+            try:
+                seen.append(repr(call()))
+            except Exception as e:
+                seen.append(f"{type(e).__name__}: {e}")
+        return getattr(real, name)
+sys.modules["tessel.rect.rect"] = Meddling("tessel.rect.rect")
+import tessel.geometry.geometry as g
+sys.modules["tessel.rect.rect"] = real
+print(json.dumps(seen + [repr(g.copy((0, 0, 1, 1)))]))
+"""
+
+
+@fresh_interpreter
+def test_functions_called_during_the_start_up_refuse_until_it_completes():
+    refused = ("ImportError: module 'tessel.geometry.geometry' is not ready: its import did not "
+               "complete")
+    assert run_python(STARTUP) == [refused, refused, repr(Rect(0, 0, 1, 1))]
 
 
 class Sub(Vector2):

@@ -17,6 +17,10 @@ import pytest
 import tessel
 from conftest import FREE_THREADED, REPO
 
+# The wheel is built for, and installed into, the interpreter at hand: the default and the
+# free-threaded builds differ (ABI, tags); the debug and sanitizer builds add nothing.
+pytestmark = pytest.mark.passes("default", "free-threaded")
+
 TESTS = Path(__file__).parent
 PACKAGE = Path(tessel.__file__).parent
 HEADERS = {"tessel/include/tessel/rect.h", "tessel/include/tessel/vector2.h",

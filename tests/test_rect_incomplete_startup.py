@@ -1,19 +1,22 @@
 """Rect before its start-up has completed: during the import (code that a sibling's import
 runs) and after a failed one. Every operation that would reach the vector types raises
 the not-ready ImportError instead of crashing, and a later import completes the module.
-Each case runs in a fresh interpreter: a crash fails the test."""
+Each state of the start-up runs every operation in a fresh interpreter: a crash fails the
+tests of that state."""
+
+import functools
 
 import pytest
 
-from rect_support import SOURCE, STRINGSOURCE, run_python
+from rect_support import ENTRIES, SOURCE, STRINGSOURCE, fresh_interpreter, run_python
 
 NOT_READY = "module 'tessel.rect.rect' is not ready: its import did not complete"
 
 # STATE: "after Vector2" makes the start-up fail on the import of the Vector2 module
 # (nothing recorded), "after Vector4" on that of Vector4 (Vector2 recorded); "during X"
-# runs the operation inside the lookup of class X in its module, then hands the real
-# class over so that this very import completes. Either way the operation runs once more
-# after a completed import.
+# runs the operations inside the lookup of class X in its module, then hands the real
+# class over so that this very import completes. Either way the operations run once more
+# after a completed import. Each operation gets a bare rect of its own.
 UNREADY = """
 import copy, ctypes, json, pickle, sys, traceback, types
 import tessel.vector2.vector2 as real_v2, tessel.vector4.vector4 as real_v4
@@ -26,23 +29,24 @@ def entry(name):
     get = ctypes.pythonapi.PyCapsule_GetPointer
     get.restype, get.argtypes = ctypes.c_void_p, [ctypes.py_object, ctypes.c_char_p]
     table = get(rect_class().__dict__["__pyx_vtable__"], None)
-    index = {"new": 0, "collide_point": 3, "collide_rect": 7, "get_vector4": 12}[name]
-    pointer = (ctypes.c_void_p * 14).from_address(table)[index]
+    pointer = (ctypes.c_void_p * len(ENTRIES)).from_address(table)[ENTRIES.index(name)]
     obj = ctypes.py_object
     if name.startswith("collide"):
         return ctypes.PYFUNCTYPE(ctypes.c_int, obj, obj, ctypes.c_int)(pointer)
     return ctypes.PYFUNCTYPE(obj, obj, obj)(pointer)
-def run():
+def run_one(op):
     Rect = rect_class()
     bare = Rect.__new__(Rect)
     try:
-        exec(OP, dict(Rect=Rect, bare=bare, V2=V2, V4=V4, entry=entry, copy=copy,
+        exec(op, dict(Rect=Rect, bare=bare, V2=V2, V4=V4, entry=entry, copy=copy,
                       pickle=pickle))
     except Exception as e:
         return [type(e).__name__, str(e), getattr(e, "name", None),
                 [f.name for f in traceback.extract_tb(e.__traceback__)
                  if f.filename in FILES]]
     return None
+def run():
+    return {op: run_one(op) for op in OPS}
 result = {}
 if when == "after":
     sys.modules[MODULES[name].__name__] = None
@@ -103,12 +107,20 @@ def outcome(result):
     return error
 
 
+@functools.cache
+def outcomes(state):
+    """Every operation's outcome before and after the start-up of `state` completes."""
+    ops = [op for op, _, _ in OPERATIONS]
+    return run_python(f"STATE, OPS, FILES, ENTRIES = {state!r}, {ops!r}, "
+                      f"{(SOURCE, STRINGSOURCE)!r}, {ENTRIES!r}\n" + UNREADY)
+
+
+@fresh_interpreter
 @pytest.mark.parametrize("state", STATES)
 @pytest.mark.parametrize("operation, before, after", OPERATIONS,
                          ids=[op for op, _, _ in OPERATIONS])
 def test_operations_before_the_start_up_completes_raise_and_work_after_it(
         state, operation, before, after):
-    code = f"STATE, OP, FILES = {state!r}, {operation!r}, {(SOURCE, STRINGSOURCE)!r}\n" + UNREADY
-    result = run_python(code)
-    assert (outcome(result["before"]), result["same class"], outcome(result["after"])) == (
-        before, True, after)
+    result = outcomes(state)
+    assert (outcome(result["before"][operation]), result["same class"],
+            outcome(result["after"][operation])) == (before, True, after)

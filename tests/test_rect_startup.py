@@ -7,7 +7,8 @@ import sys
 import pytest
 
 import tessel.rect.rect as rect_module
-from rect_support import ENTRIES, FREE_THREADED, HEADER, SOURCE, Rect, run_python
+from rect_support import (ENTRIES, FREE_THREADED, HEADER, SOURCE, Rect, fresh_interpreter,
+                          run_python, size_changed)
 
 
 def test_module_publishes_the_class_the_unpickler_and_an_empty_test_dict():
@@ -64,6 +65,7 @@ print(json.dumps([gil_before, sys._is_gil_enabled(), [str(w.message) for w in ca
 """
 
 
+@fresh_interpreter
 @pytest.mark.parametrize("force_off", [False, True])
 def test_import_switches_the_gil_on_unless_forced_off(force_off):
     if force_off and not FREE_THREADED:
@@ -100,6 +102,7 @@ print(json.dumps([result, m.Rect(1, 2, 3, 4).right]))
 """
 
 
+@fresh_interpreter
 def test_second_interpreter_cannot_load_the_module_and_the_first_keeps_it():
     result = run_python(SECOND_INTERPRETER)
     if result[0] == "skip":
@@ -124,6 +127,7 @@ print(json.dumps([error, again is m, again.Rect(1, 2, 3, 4).right]))
 """
 
 
+@fresh_interpreter
 def test_start_up_on_another_module_object_is_refused_and_the_first_survives():
     assert run_python(REINITIALISE) == [
         ["RuntimeError", "Module 'rect' has already been imported. "
@@ -173,11 +177,7 @@ print(json.dumps(result))
 V2, V4 = "tessel.vector2.vector2.Vector2", "tessel.vector4.vector4.Vector4"
 
 
-def size_changed(name, expected, got):
-    return (f"{name} size changed, may indicate binary incompatibility. "
-            f"Expected {expected} from C header, got {got} from PyObject")
-
-
+@fresh_interpreter
 @pytest.mark.parametrize("case, error, message", [
     ("v2.Vector2 = vector('Vector2', 1)", "ValueError", size_changed(V2, HEADER + 16, HEADER + 8)),
     ("v4.Vector4 = vector('Vector4', 4)", "ValueError",
@@ -197,6 +197,7 @@ def test_start_up_refuses_unusable_vector_types_and_can_be_retried(case, error, 
     assert result["retry"] == 4.0
 
 
+@fresh_interpreter
 @pytest.mark.parametrize("as_error", [False, True])
 def test_larger_vector_instances_only_warn(as_error):
     code = FAKE_SIBLINGS.replace("CASE", "v2.Vector2 = vector('Vector2', 3)").replace(
@@ -258,6 +259,7 @@ print(json.dumps(result))
 R = "tessel.rect.rect.Rect"
 
 
+@fresh_interpreter
 @pytest.mark.parametrize("vector2, vector4, error", [
     ("rect()", None, f"{V2} is {R}, not a type of its own"),
     ("real_v4.Vector4", None, f"{V4} is {V2}, not a type of its own"),

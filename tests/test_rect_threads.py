@@ -23,7 +23,9 @@ from rect_support import FREE_THREADED
 RUNS, ROUNDS, LOOPS, SECONDS = 8, 4, 3000, 3
 SCRIPT = Path(__file__).with_name("rect_stress.py")
 
-pytestmark = pytest.mark.skipif(not FREE_THREADED, reason="needs a free-threaded interpreter")
+# Each run starts its own interpreter with its own threads: the parallel pass adds nothing.
+pytestmark = [pytest.mark.skipif(not FREE_THREADED, reason="needs a free-threaded interpreter"),
+              pytest.mark.passes("free-threaded")]
 
 
 @pytest.mark.parametrize("run", range(RUNS))

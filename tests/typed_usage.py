@@ -45,6 +45,15 @@ restored: Rect = pickle.loads(pickle.dumps(r))
 assert_type(copy.copy(r), Rect)
 assert_type(list(r), list[float])
 
+velocity = Vector2((3, 4))
+velocity += [1.0, 2.0]
+velocity = velocity.rotate(90).rotate_rad(0.5).clamp_magnitude(10).clamp_magnitude(1, 10)
+assert_type(velocity.reflect((0, 1)).project(Vector2(1, 1)), Vector2)
+assert_type(velocity.angle_to((1, 0)), float)
+length, degrees = velocity.as_polar()
+assert_type(Vector2.from_polar((length, degrees)), Vector2)
+assert_type(Vector4(r.get_tuple()).clamp_magnitude(2).reflect(memoryview(b"").cast("d")), Vector4)
+
 from tessel import geometry
 
 assert_type(geometry.union_all(rects), Rect)

@@ -113,7 +113,7 @@ bool rect_query(PyObject *const *args, bool first, std::vector<Py_ssize_t> &foun
     return hits(
         args[0],
         [&] {
-            if (!rect_values(args[1], v)) {
+            if (!read_rect(g_state.types, args[1], v)) {
                 return false;
             }
             other = {v[0], v[0] + v[2], v[1], v[1] + v[3]};
@@ -137,7 +137,7 @@ PyObject *point_hits(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
         std::vector<Py_ssize_t> found;
         double xy[2];
         if (!hits(
-                args[0], [&] { return point_values(args[1], xy); }, false,
+                args[0], [&] { return read_point(g_state.types, args[1], xy); }, false,
                 [&](const Bounds &b) { return contains(b, xy[0], xy[1]); },
                 [&] { return Ref::steal(Py_BuildValue("(dd)", xy[0], xy[1])); },
                 [](RectObject *r, PyObject *p) {

@@ -1,9 +1,10 @@
-// Reading the rects and the arguments of a query.
+// Reading the rects of a query (its point or rect argument: common/arguments.hpp).
 #ifndef TESSEL_COLLIDE_READ_HPP
 #define TESSEL_COLLIDE_READ_HPP
 
 #include <Python.h>
 
+#include "common/arguments.hpp"
 #include "common/ref.hpp"
 #include "state.hpp"
 #include "sweep.hpp"
@@ -42,11 +43,6 @@ void not_a_rect(const char *name, Py_ssize_t i, PyObject *o) noexcept;
 // their attribute access gives, read once. False when the rect must be asked through its
 // own method (a subtype, None, or records that cannot stand for the attribute access).
 bool read_bounds(PyObject *rect, Bounds *out) noexcept;
-
-// A query's argument as Rect.collide_point and Rect.collide_rect read it, with the same
-// errors: (x, y), and (left, top, width, height). False with an exception set.
-bool point_values(PyObject *point, double xy[2]) noexcept;
-bool rect_values(PyObject *other, double v[4]) noexcept;
 
 // Adds a note naming the rect (or pair of rects) to the exception being raised.
 void note_rect(const char *name, Py_ssize_t i) noexcept;

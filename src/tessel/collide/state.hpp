@@ -5,25 +5,19 @@
 
 #include <Python.h>
 
+#include "common/types.hpp"
 #include "tessel/rect.h"
 
 namespace tessel::collide {
 
 struct State {
-    PyTypeObject *rect_type = nullptr;
-    RectVTable *rect_vtab = nullptr;
-    PyTypeObject *vector2_type = nullptr;
-    PyTypeObject *vector4_type = nullptr;
-    // Whether an exact Vector2's attribute access x and y is its descriptor over the
-    // record, so that reading the record gives the very same value.
-    bool vector2_record = false;
+    PackageTypes types{"tessel.collide.collide"};
+    RectVTable *rect_vtab = nullptr;  // types.rect_table(), at hand
 };
 
 extern State g_state;
 
-inline bool is_rect(PyObject *o) noexcept { return PyObject_TypeCheck(o, g_state.rect_type); }
-inline bool is_vector2(PyObject *o) noexcept { return PyObject_TypeCheck(o, g_state.vector2_type); }
-inline bool is_vector4(PyObject *o) noexcept { return PyObject_TypeCheck(o, g_state.vector4_type); }
+inline bool is_rect(PyObject *o) noexcept { return tessel::is_rect(g_state.types, o); }
 
 }  // namespace tessel::collide
 

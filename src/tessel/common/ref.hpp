@@ -46,15 +46,6 @@ class Ref {
     PyObject *p_ = nullptr;
 };
 
-// Replaces an owned field with a new reference and releases the old one only after
-// the store, so code run by the release never sees a freed object in the field.
-inline void replace_field(PyObject *&field, PyObject *value) noexcept {
-    Py_INCREF(value);
-    PyObject *old = field;
-    field = value;
-    Py_XDECREF(old);
-}
-
 }  // namespace tessel
 
 #endif

@@ -2,7 +2,9 @@
 // record (its instance record, stored component type, component names, names and docs) and
 // takes everything else from VectorType<Spec>: storage, construction, components,
 // arithmetic, the sequence protocol, methods, text form, pickling, the type object and the
-// module definition.
+// module definition. The arithmetic that must be exact at its edges is in vector_math.hpp,
+// the reading of other libraries' vectors in vector_operand.hpp, pickling in
+// vector_pickle.hpp.
 //
 // What a Spec gives:
 //   using Object = ...;     the published instance record: PyObject_HEAD, vtab, data
@@ -15,21 +17,27 @@
 //   static constexpr const char *name, *qualified_name, *iterator_name, *init_format, *doc,
 //                               *module_doc;
 //   static VTable vtable;   whose first entry creates a vector of the exact type
+//   static const std::array<PyMethodDef, K> methods;  the type's own methods (constinit)
 #ifndef TESSEL_COMMON_VECTOR_TYPE_HPP
 #define TESSEL_COMMON_VECTOR_TYPE_HPP
 
 #include <Python.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 #include "common/float_text.hpp"
 #include "common/number.hpp"
 #include "common/ref.hpp"
+#include "common/vector_math.hpp"
+#include "common/vector_operand.hpp"
+#include "common/vector_pickle.hpp"
 
 namespace tessel {
 
@@ -49,28 +57,6 @@ inline int publish_vector_type(PyObject *module, PyTypeObject *type, void *vtabl
     return PyModule_AddType(module, type);
 }
 
-// (type(self), components), plus the state that __getstate__ gives for a subclass instance
-// with attributes of its own (its __dict__, or its slots). `exact` is the base type.
-inline PyObject *reduce_vector(PyObject *self, PyTypeObject *exact, Ref components) {
-    if (!components) {
-        return nullptr;
-    }
-    PyObject *type = reinterpret_cast<PyObject *>(Py_TYPE(self));
-    if (Py_IS_TYPE(self, exact)) {
-        return PyTuple_Pack(2, type, components.get());
-    }
-    Ref state = Ref::steal(PyObject_CallMethod(self, "__getstate__", nullptr));
-    if (!state) {
-        return nullptr;
-    }
-    bool empty = state.get() == Py_None ||
-                 (PyDict_CheckExact(state.get()) && PyDict_GET_SIZE(state.get()) == 0);
-    if (empty) {
-        return PyTuple_Pack(2, type, components.get());
-    }
-    return PyTuple_Pack(3, type, components.get(), state.get());
-}
-
 // Slots left out of the designated initializers below are meant to be zero.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -79,7 +65,8 @@ template <class Spec> struct VectorType {
     using T = typename Spec::Component;
     static constexpr Py_ssize_t N = Spec::size;
     // Every computation is done on doubles and narrowed once, when it is stored.
-    using Values = std::array<double, N>;
+    using Values = Components<std::size_t(N)>;
+    using Scaled = tessel::Scaled<std::size_t(N)>;
 
     static PyTypeObject type;
 
@@ -99,12 +86,19 @@ template <class Spec> struct VectorType {
     static void store(PyObject *self, Py_ssize_t i, double value) {
         std::atomic_ref<T>(component(self, i)).store(narrow(value), std::memory_order_relaxed);
     }
+    // Unrolled at compile time, so that each component has a fixed offset and the values
+    // can stay in registers (a loop over the field table goes through memory, and reading
+    // the stored values back as a vector stalls).
     static Values load(PyObject *self) {
-        Values v;
-        for (Py_ssize_t i = 0; i < N; ++i) {
-            v[i] = load(self, i);
+        return [self]<std::size_t... i>(std::index_sequence<i...>) {
+            return Values{load(self, Py_ssize_t(i))...};
         }
-        return v;
+        (std::make_index_sequence<std::size_t(N)>());
+    }
+    static void store_all(PyObject *self, const Values &v) {
+        for (Py_ssize_t i = 0; i < N; ++i) {
+            store(self, i, v[i]);
+        }
     }
     template <class Op> static void update(PyObject *self, Py_ssize_t i, Op op) {
         std::atomic_ref<T> c(component(self, i));
@@ -131,6 +125,15 @@ template <class Spec> struct VectorType {
 
     static int tp_init(PyObject *self, PyObject *args, PyObject *kwargs) {
         Values v{};
+        // One positional argument that is not a float or an int: N numbers in a vector,
+        // sequence or buffer. Anything else is parsed as the components, as it always was.
+        if (PyTuple_GET_SIZE(args) == 1 && (kwargs == nullptr || PyDict_GET_SIZE(kwargs) == 0)) {
+            PyObject *o = PyTuple_GET_ITEM(args, 0);
+            Read read = PyFloat_Check(o) || PyLong_Check(o) ? Read::other : operand(o, v);
+            if (read != Read::other) {
+                return read == Read::ok ? (store_all(self, v), 0) : -1;
+            }
+        }
         bool parsed = std::apply(
             [&](auto &...d) {
                 return PyArg_ParseTupleAndKeywords(args, kwargs, Spec::init_format,
@@ -140,9 +143,7 @@ template <class Spec> struct VectorType {
         if (!parsed) {
             return -1;
         }
-        for (Py_ssize_t i = 0; i < N; ++i) {
-            store(self, i, v[i]);
-        }
+        store_all(self, v);
         return 0;
     }
 
@@ -244,40 +245,13 @@ template <class Spec> struct VectorType {
     // -----------------------------------------------------------------------------------
     // Operands
 
-    // `other`: not an operand of the kind asked for, so the other operand may answer.
-    enum class Read { ok, other, error };
-
-    // A vector of this type, or a tuple or list of N numbers.
+    // A vector of this type (its stored components), or N numbers in any other form.
     static Read operand(PyObject *o, Values &out) {
         if (is_vector(o)) {
             out = load(o);
             return Read::ok;
         }
-        if (PyTuple_Check(o)) {
-            if (PyTuple_GET_SIZE(o) != N) {
-                return Read::other;
-            }
-            for (Py_ssize_t i = 0; i < N; ++i) {
-                if (!to_double(PyTuple_GET_ITEM(o, i), &out[i])) {
-                    return Read::error;
-                }
-            }
-            return Read::ok;
-        }
-        if (PyList_Check(o)) {
-            if (PyList_Size(o) != N) {
-                return Read::other;
-            }
-            for (Py_ssize_t i = 0; i < N; ++i) {
-                // Checked: a conversion may run code that shrinks the list.
-                Ref item = Ref::steal(PyList_GetItemRef(o, i));
-                if (!item || !to_double(item.get(), &out[i])) {
-                    return Read::error;
-                }
-            }
-            return Read::ok;
-        }
-        return Read::other;
+        return read_numbers(o, out);
     }
 
     // A number: a float, an int, or anything with a float or index conversion.
@@ -347,9 +321,15 @@ template <class Spec> struct VectorType {
         return mapped(self, [](double c) { return c; });
     }
 
-    // The factor of v * k or v / k: a number, and for a division one that is not zero.
+    // The factor of v * k or v / k: a number, and for a division one that is not zero. An
+    // operand whose float conversion refuses it with a TypeError (an array of several
+    // numbers, a symbolic number) is no number to us: the other operand may answer.
     static Read factor(PyObject *self, PyObject *k, bool divide, double &out) {
         Read read = is_vector(self) ? scalar(k, out) : Read::other;
+        if (read == Read::error && PyErr_ExceptionMatches(PyExc_TypeError)) {
+            PyErr_Clear();
+            return Read::other;
+        }
         return read == Read::ok && divide && !divisor(out) ? Read::error : read;
     }
     template <bool divide> static PyObject *scaled(PyObject *self, PyObject *k) {
@@ -402,30 +382,32 @@ template <class Spec> struct VectorType {
     }
 
     // -----------------------------------------------------------------------------------
-    // Methods. Lengths and products are doubles, summed in component order.
+    // Methods. Lengths and products are doubles, summed in component order; lengths are
+    // scaled where the squares would overflow or underflow (vector_math.hpp).
 
-    // The argument of dot, distance_to and lerp; a TypeError names the method.
+    // A vector argument of a method; a TypeError names the method.
     static bool argument(PyObject *o, Values &out, const char *method) {
         Read read = operand(o, out);
         if (read == Read::other) {
             PyErr_Format(PyExc_TypeError,
-                         "%s() argument must be %s or a tuple or list of %zd numbers, not %.200s",
+                         "%s() argument must be %s or a sequence of %zd numbers, not %.200s",
                          method, Spec::name, N, Py_TYPE(o)->tp_name);
         }
         return read == Read::ok;
     }
 
-    static double dot(const Values &a, const Values &b) {
-        double sum = 0.0;
-        for (Py_ssize_t i = 0; i < N; ++i) {
-            sum += a[i] * b[i];
+    // A number argument of a method; a TypeError names the method and the position.
+    static bool number_argument(PyObject *o, double &out, const char *method, int position) {
+        Read read = scalar(o, out);
+        if (read == Read::other) {
+            PyErr_Format(PyExc_TypeError, "%s() argument %d must be a number, not %.200s", method,
+                         position, Py_TYPE(o)->tp_name);
         }
-        return sum;
+        return read == Read::ok;
     }
 
     static PyObject *length(PyObject *self, PyObject *) {
-        Values v = load(self);
-        return PyFloat_FromDouble(std::sqrt(dot(v, v)));
+        return PyFloat_FromDouble(tessel::scaled(load(self)).length());
     }
     static PyObject *length_squared(PyObject *self, PyObject *) {
         Values v = load(self);
@@ -444,19 +426,19 @@ template <class Spec> struct VectorType {
         for (Py_ssize_t i = 0; i < N; ++i) {
             v[i] -= w[i];
         }
-        return PyFloat_FromDouble(std::sqrt(dot(v, v)));
+        return PyFloat_FromDouble(tessel::scaled(v).length());
     }
     static PyObject *normalized(PyObject *self, PyObject *) {
-        Values v = load(self);
-        double l = std::sqrt(dot(v, v));
+        Scaled s = tessel::scaled(load(self));
+        double l = s.scaled_length();
         if (l == 0.0) {
             PyErr_SetString(PyExc_ValueError, "cannot normalize a vector of length zero");
             return nullptr;
         }
-        for (double &c : v) {
+        for (double &c : s.v) {
             c /= l;
         }
-        return make(v);
+        return make(s.v);
     }
     static PyObject *lerp(PyObject *self, PyObject *const *args, Py_ssize_t nargs) {
         if (nargs != 2) {
@@ -465,24 +447,102 @@ template <class Spec> struct VectorType {
         }
         Values w;
         double t;
-        if (!argument(args[0], w, "lerp")) {
-            return nullptr;
-        }
-        Read read = scalar(args[1], t);
-        if (read != Read::ok) {
-            if (read == Read::other) {
-                PyErr_Format(PyExc_TypeError, "lerp() argument 2 must be a number, not %.200s",
-                             Py_TYPE(args[1])->tp_name);
-            }
+        if (!argument(args[0], w, "lerp") || !number_argument(args[1], t, "lerp", 2)) {
             return nullptr;
         }
         Values v = load(self);
         for (Py_ssize_t i = 0; i < N; ++i) {
-            v[i] += (w[i] - v[i]) * t;
+            v[i] = tessel::lerp(v[i], w[i], t);
         }
         return make(v);
     }
     static PyObject *copy(PyObject *self, PyObject *) { return make(load(self)); }
+
+    // clamp_magnitude(max_length) or clamp_magnitude(min_length, max_length): this vector
+    // when its length lies within the bounds, else the vector of the nearer bound's length
+    // in its direction.
+    static PyObject *clamp_magnitude(PyObject *self, PyObject *const *args, Py_ssize_t nargs) {
+        if (nargs != 1 && nargs != 2) {
+            PyErr_Format(PyExc_TypeError, "clamp_magnitude() takes 1 or 2 arguments (%zd given)",
+                         nargs);
+            return nullptr;
+        }
+        double low = 0.0, high;
+        if ((nargs == 2 && !number_argument(args[0], low, "clamp_magnitude", 1)) ||
+            !number_argument(args[nargs - 1], high, "clamp_magnitude", int(nargs))) {
+            return nullptr;
+        }
+        if (!(0.0 <= low && low <= high && std::isfinite(low))) {
+            PyErr_Format(PyExc_ValueError,
+                         "clamp_magnitude() needs 0 <= min_length <= max_length and a finite "
+                         "min_length, not %R and %R",
+                         Ref::steal(PyFloat_FromDouble(low)).get(),
+                         Ref::steal(PyFloat_FromDouble(high)).get());
+            return nullptr;
+        }
+        Values v = load(self);
+        Scaled s = tessel::scaled(v);
+        double l = s.length();
+        if (!(l > high || l < low)) {
+            return make(v);  // within the bounds (or NaN): unchanged
+        }
+        double bound = l > high ? high : low;
+        double scaled_l = s.scaled_length();
+        if (scaled_l == 0.0) {
+            PyErr_SetString(PyExc_ValueError,
+                            "cannot clamp a vector of length zero to a positive length");
+            return nullptr;
+        }
+        for (double &c : s.v) {
+            c = c / scaled_l * bound;  // a unit component first, so nothing overflows early
+        }
+        return make(s.v);
+    }
+
+    // The part of v along the line of d: (v . u) / (u . u) times u, where u is d divided by
+    // its largest component. The ratio is d's, but u's largest component is 1: an axis (of
+    // any length) gives a unit u and an exact answer, and no square overflows or underflows.
+    // A ValueError with `zero_message` for d of length zero.
+    static bool along(const Values &v, const Values &d, const char *zero_message, Values &out) {
+        double largest = 0.0;
+        for (double c : d) {
+            largest = std::isnan(c) || std::fabs(c) > largest ? std::fabs(c) : largest;
+        }
+        if (largest == 0.0) {
+            PyErr_SetString(PyExc_ValueError, zero_message);
+            return false;
+        }
+        Values u;
+        for (Py_ssize_t i = 0; i < N; ++i) {
+            u[i] = d[i] / largest;
+        }
+        double k = dot(v, u) / dot(u, u);
+        for (Py_ssize_t i = 0; i < N; ++i) {
+            out[i] = k * u[i];
+        }
+        return true;
+    }
+    static PyObject *project(PyObject *self, PyObject *onto) {
+        Values d, p;
+        if (!argument(onto, d, "project") ||
+            !along(load(self), d, "cannot project onto a vector of length zero", p)) {
+            return nullptr;
+        }
+        return make(p);
+    }
+    // The mirror image across the line (or plane) whose normal is given: v - 2 (v along n).
+    static PyObject *reflect(PyObject *self, PyObject *normal) {
+        Values n, p;
+        Values v = load(self);
+        if (!argument(normal, n, "reflect") ||
+            !along(v, n, "cannot reflect off a normal of length zero", p)) {
+            return nullptr;
+        }
+        for (Py_ssize_t i = 0; i < N; ++i) {
+            v[i] -= 2.0 * p[i];
+        }
+        return make(v);
+    }
 
     // -----------------------------------------------------------------------------------
     // Comparison, text and pickling
@@ -527,7 +587,7 @@ template <class Spec> struct VectorType {
         return s;
     }
 
-    // Pickled as a call of the type with the components.
+    // See vector_pickle.hpp.
     static PyObject *reduce(PyObject *self, PyObject *) {
         Values v = load(self);
         Ref components = Ref::steal(PyTuple_New(N));
@@ -554,25 +614,48 @@ template <class Spec> struct VectorType {
     }
     static inline std::array<PyGetSetDef, N + 1> getset = make_getset();
 
-    static inline PyMethodDef methods[] = {
-        {"__reduce__", reduce, METH_NOARGS, nullptr},
-        {"copy", copy, METH_NOARGS,
-         PyDoc_STR("copy($self, /)\n--\n\nA new vector of the base type, equal to this one.")},
-        {"length", length, METH_NOARGS, PyDoc_STR("length($self, /)\n--\n\nThe length.")},
-        {"length_squared", length_squared, METH_NOARGS,
-         PyDoc_STR("length_squared($self, /)\n--\n\nThe squared length.")},
-        {"dot", dot_method, METH_O,
-         PyDoc_STR("dot($self, other, /)\n--\n\nThe dot product with a vector or sequence.")},
-        {"distance_to", distance_to, METH_O,
-         PyDoc_STR("distance_to($self, other, /)\n--\n\nThe distance to a point.")},
-        {"normalized", normalized, METH_NOARGS,
-         PyDoc_STR("normalized($self, /)\n--\n\nA new vector of length 1 in the same "
-                   "direction; ValueError for the zero vector.")},
-        {"lerp", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(lerp)), METH_FASTCALL,
-         PyDoc_STR("lerp($self, other, t, /)\n--\n\nThe point at t on the way from this "
-                   "vector to other (t = 0 gives this vector, 1 gives other).")},
-        {nullptr, nullptr, 0, nullptr},
-    };
+    template <class F> static PyCFunction fastcall(F f) {
+        return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(f));
+    }
+    // The methods every vector has, then the type's own, then the end marker.
+    static constexpr std::size_t shared_methods = 11;
+    static constexpr std::size_t own_methods = std::tuple_size_v<decltype(Spec::methods)>;
+    using MethodTable = std::array<PyMethodDef, shared_methods + own_methods + 1>;
+    static MethodTable make_methods() {
+        MethodTable table = {{
+            {"__reduce__", reduce, METH_NOARGS, nullptr},
+            {"copy", copy, METH_NOARGS,
+             PyDoc_STR("copy($self, /)\n--\n\nA new vector of the base type, equal to this one.")},
+            {"length", length, METH_NOARGS, PyDoc_STR("length($self, /)\n--\n\nThe length.")},
+            {"length_squared", length_squared, METH_NOARGS,
+             PyDoc_STR("length_squared($self, /)\n--\n\nThe squared length.")},
+            {"dot", dot_method, METH_O,
+             PyDoc_STR("dot($self, other, /)\n--\n\nThe dot product with a vector or sequence.")},
+            {"distance_to", distance_to, METH_O,
+             PyDoc_STR("distance_to($self, other, /)\n--\n\nThe distance to a point.")},
+            {"normalized", normalized, METH_NOARGS,
+             PyDoc_STR("normalized($self, /)\n--\n\nA new vector of length 1 in the same "
+                       "direction; ValueError for the zero vector.")},
+            {"lerp", fastcall(lerp), METH_FASTCALL,
+             PyDoc_STR("lerp($self, other, t, /)\n--\n\nThe point at t on the way from this "
+                       "vector to other (t = 0 gives this vector, 1 gives other).")},
+            {"clamp_magnitude", fastcall(clamp_magnitude), METH_FASTCALL,
+             PyDoc_STR("clamp_magnitude(max_length) or clamp_magnitude(min_length, max_length)"
+                       "\n\nA new vector in the same direction whose length is brought within "
+                       "the bounds; ValueError for bounds out of order and for the zero vector "
+                       "with a positive minimum.")},
+            {"reflect", reflect, METH_O,
+             PyDoc_STR("reflect($self, normal, /)\n--\n\nThe mirror image across the line or "
+                       "plane with the given normal (of any length but zero).")},
+            {"project", project, METH_O,
+             PyDoc_STR("project($self, onto, /)\n--\n\nThe part of this vector along the "
+                       "given one (of any length but zero).")},
+        }};
+        std::copy(Spec::methods.begin(), Spec::methods.end(), table.begin() + shared_methods);
+        table.back() = {nullptr, nullptr, 0, nullptr};
+        return table;
+    }
+    static inline MethodTable methods = make_methods();
 
     static inline PyNumberMethods number = {
         .nb_add = nb_add,
@@ -635,7 +718,7 @@ PyTypeObject VectorType<Spec>::type = {
     .tp_doc = Spec::doc,
     .tp_richcompare = tp_richcompare,
     .tp_iter = tp_iter,
-    .tp_methods = methods,
+    .tp_methods = methods.data(),
     .tp_getset = getset.data(),
     .tp_init = tp_init,
     .tp_new = tp_new,

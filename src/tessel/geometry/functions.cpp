@@ -1,17 +1,24 @@
-// The module's functions: each reads its arguments in order (read.hpp), applies its rule
-// (box.hpp) and makes one new Rect of two new vectors, or answers a truth value.
+// The module's functions: each reads its arguments in order, as Rect.collide_rect and
+// Rect.collide_point read theirs (common/arguments.hpp), applies its rule (box.hpp) and
+// makes one new Rect of two new vectors, or answers a truth value.
 #include "functions.hpp"
 
 #include "box.hpp"
+#include "common/arguments.hpp"
 #include "common/number.hpp"
+#include "common/records.hpp"
 #include "common/ref.hpp"
-#include "read.hpp"
 
 namespace tessel::geometry {
 namespace {
 
-// The positional-argument check: TypeError unless `least` to `most` were given.
+// What every call checks first: that the start-up has completed (until then a type or a
+// method table may be missing: ImportError), then the number of positional arguments
+// (TypeError unless `least` to `most` were given).
 bool arity(const char *name, Py_ssize_t given, Py_ssize_t least, Py_ssize_t most) noexcept {
+    if (!require_ready(g_types)) {
+        return false;
+    }
     if (given >= least && given <= most) {
         return true;
     }
@@ -25,16 +32,29 @@ bool arity(const char *name, Py_ssize_t given, Py_ssize_t least, Py_ssize_t most
     return false;
 }
 
+// A Rect, Vector4, 4-tuple or 4-list as (x, y, w, h); false with an exception set. A rect
+// of two exact Vector2 is read from their records, which give the values its general read
+// would give.
+bool read_box(PyObject *o, Box *out) noexcept {
+    double v[4];
+    if (!(is_rect(g_types, o) && read_rect_records(g_types, o, v)) && !read_rect(g_types, o, v)) {
+        return false;
+    }
+    *out = {{v[0], v[2]}, {v[1], v[3]}};
+    return true;
+}
+
 // A new Rect holding new vectors (x, y) and (w, h), narrowed to single precision.
 PyObject *new_rect(const Box &b) noexcept {
-    Ref position = Ref::steal(vector2_api()->__pyx_new(b.x.start, b.y.start));
-    Ref size = position ? Ref::steal(vector2_api()->__pyx_new(b.x.length, b.y.length)) : Ref();
-    return size ? rect_api()->new_(position.get(), size.get()) : nullptr;
+    Vector2VTable *vector2 = g_types.vector2_table();
+    Ref position = Ref::steal(vector2->__pyx_new(b.x.start, b.y.start));
+    Ref size = position ? Ref::steal(vector2->__pyx_new(b.x.length, b.y.length)) : Ref();
+    return size ? g_types.rect_table()->new_(position.get(), size.get()) : nullptr;
 }
 
 // The two rects of a function of two, read in order.
 bool read_two(const char *name, PyObject *const *args, Py_ssize_t nargs, Box *a, Box *b) {
-    return arity(name, nargs, 2, 2) && read_rect(args[0], a) && read_rect(args[1], b);
+    return arity(name, nargs, 2, 2) && read_box(args[0], a) && read_box(args[1], b);
 }
 
 template <class Rule>
@@ -58,14 +78,13 @@ void note_item(Py_ssize_t i) noexcept {
 
 PyObject *copy(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
-    return arity("copy", nargs, 1, 1) && read_rect(args[0], &b) ? new_rect(b) : nullptr;
+    return arity("copy", nargs, 1, 1) && read_box(args[0], &b) ? new_rect(b) : nullptr;
 }
 
 PyObject *normalized(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
-    return arity("normalized", nargs, 1, 1) && read_rect(args[0], &b)
-               ? new_rect(per_axis(b, normal))
-               : nullptr;
+    return arity("normalized", nargs, 1, 1) && read_box(args[0], &b) ? new_rect(per_axis(b, normal))
+                                                                     : nullptr;
 }
 
 PyObject *union_all(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
@@ -80,7 +99,7 @@ PyObject *union_all(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Py_ssize_t n = 0;
     for (Ref item; (item = Ref::steal(PyIter_Next(items.get())));) {
         Box b;
-        if (!read_rect(item.get(), &b)) {
+        if (!read_box(item.get(), &b)) {
             note_item(n);
             return nullptr;
         }
@@ -101,7 +120,8 @@ PyObject *union_all(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 PyObject *move(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
     double by[2];
-    if (!arity("move", nargs, 2, 2) || !read_rect(args[0], &b) || !read_pair(args[1], by)) {
+    if (!arity("move", nargs, 2, 2) || !read_box(args[0], &b) ||
+        !read_point(g_types, args[1], by)) {
         return nullptr;
     }
     return new_rect({moved(b.x, by[0]), moved(b.y, by[1])});
@@ -110,7 +130,7 @@ PyObject *move(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 PyObject *inflate(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
     double dw, dh;
-    if (!arity("inflate", nargs, 3, 3) || !read_rect(args[0], &b) || !to_double(args[1], &dw) ||
+    if (!arity("inflate", nargs, 3, 3) || !read_box(args[0], &b) || !to_double(args[1], &dw) ||
         !to_double(args[2], &dh)) {
         return nullptr;
     }
@@ -120,7 +140,7 @@ PyObject *inflate(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 PyObject *scale_by(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
     double sx, sy;
-    if (!arity("scale_by", nargs, 2, 3) || !read_rect(args[0], &b) || !to_double(args[1], &sx)) {
+    if (!arity("scale_by", nargs, 2, 3) || !read_box(args[0], &b) || !to_double(args[1], &sx)) {
         return nullptr;
     }
     if (nargs < 3 || args[2] == Py_None) {

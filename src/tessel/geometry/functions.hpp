@@ -4,7 +4,12 @@
 
 #include <Python.h>
 
+#include "common/types.hpp"
+
 namespace tessel::geometry {
+
+// The package's types and their method tables, imported at start-up (module.cpp).
+extern PackageTypes g_types;
 
 // Positional arguments only (METH_FASTCALL).
 PyObject *copy(PyObject *module, PyObject *const *args, Py_ssize_t nargs);

@@ -3,12 +3,20 @@
 #include <Python.h>
 
 #include "functions.hpp"
-#include "read.hpp"
 
 namespace tessel::geometry {
+
+PackageTypes g_types{"tessel.geometry.geometry"};
+
 namespace {
 
-int exec(PyObject *) { return import_types() ? 0 : -1; }
+int exec(PyObject *) {
+    if (!import_package_types(g_types)) {
+        return -1;
+    }
+    g_types.mark_complete();
+    return 0;
+}
 
 template <class F> PyCFunction entry(F *f) {
     return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(f));

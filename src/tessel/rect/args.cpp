@@ -1,6 +1,6 @@
 #include "args.hpp"
 
-#include "readers.hpp"
+#include "common/items.hpp"
 
 namespace tessel::rect {
 namespace {

@@ -3,16 +3,13 @@
 // a fixed order and stop at the first false one; nothing after it is read.
 #include <Python.h>
 
+#include "common/arguments.hpp"
 #include "frames.hpp"
 #include "operations.hpp"
-#include "readers.hpp"
+#include "vectors.hpp"
 
 namespace tessel::rect {
 namespace {
-
-constexpr const char *kPointMessage = "Point must be a Vector2, tuple, or list of length 2";
-constexpr const char *kRectMessage =
-    "rect for collision must be a Rect, Vector4, tuple, or list of length 4";
 
 constexpr Str kAxes[2] = {Str::x, Str::y};
 
@@ -79,61 +76,6 @@ template <class Far, class Near> bool overlaps(RectObject *r, Far far, Near near
     return true;
 }
 
-// The general forms' argument, read as doubles before the rect is looked at.
-bool point_doubles(PyObject *point, double xy[2]) {
-    // An exact tuple is no Vector2, its length is its size and its items are its storage:
-    // the general path below would do the very same, with more calls.
-    if (PyTuple_CheckExact(point) && PyTuple_GET_SIZE(point) == 2) {
-        PyObject *const *items = tuple_items(point);
-        return to_double(items[0], &xy[0]) && to_double(items[1], &xy[1]);
-    }
-    if (is_vector2(point)) {
-        return attr_pair_doubles(point, Str::x, Str::y, xy);
-    }
-    if (is_tuple_or_list(point)) {
-        Py_ssize_t n = PyObject_Size(point);
-        if (n < 0) {
-            return false;
-        }
-        if (n == 2) {
-            return pair_doubles(point, 0, xy);
-        }
-    }
-    // Until the start-up has completed no vector type is recorded and a vector ends up
-    // here: that is said, rather than that it is the wrong kind of point.
-    if (require_started()) {
-        PyErr_SetString(PyExc_ValueError, kPointMessage);
-    }
-    return false;
-}
-
-// (left, top, width, height) of any accepted rectangle.
-bool rect_doubles(PyObject *other, double v[4]) {
-    if (is_rect(other)) {
-        Ref position = field(as_rect(other), Field::position);
-        Ref size = field(as_rect(other), Field::size);
-        return attr_pair_doubles(position.get(), Str::x, Str::y, &v[0]) &&
-               attr_pair_doubles(size.get(), Str::x, Str::y, &v[2]);
-    }
-    if (is_vector4(other)) {
-        return attr_pair_doubles(other, Str::x, Str::y, &v[0]) &&
-               attr_pair_doubles(other, Str::z, Str::w, &v[2]);
-    }
-    if (is_tuple_or_list(other)) {
-        Py_ssize_t n = PyObject_Size(other);
-        if (n < 0) {
-            return false;
-        }
-        if (n == 4) {
-            return pair_doubles(other, 0, &v[0]) && pair_doubles(other, 2, &v[2]);
-        }
-    }
-    if (require_started()) {
-        PyErr_SetString(PyExc_ValueError, kRectMessage);
-    }
-    return false;
-}
-
 // Sum of two values read one after the other, for the typed forms' far edges.
 template <class Read> Num read_sum(Read read, int first, int second) {
     Num a = read(first);
@@ -162,12 +104,15 @@ Num other_component(PyObject *other, Field f, int axis) {
 
 }  // namespace
 
+// The general forms read their argument as doubles (common/arguments.hpp) before the rect
+// is looked at.
 int collide_point(RectObject *self, PyObject *point, int) {
     double xy[2];
     bool inside = false;
     // One value per axis serves both of its comparisons (boxed once, if at all).
-    bool ok = point_doubles(point, xy) && contains(
-                                              self, [&](int a) { return Num::of(xy[a]); }, &inside);
+    bool ok = read_point(g_state.types, point, xy) &&
+              contains(
+                  self, [&](int a) { return Num::of(xy[a]); }, &inside);
     return framed_truth(Frame::collide_point, ok, inside);
 }
 
@@ -185,12 +130,12 @@ namespace {
 int collide_point_items(RectObject *self, PyObject *point, Frame f) {
     bool inside = false;
     bool ok = contains(
-        self, [&](int a) { return Num::of(typed_item(point, a)); }, &inside);
+        self, [&](int a) { return Num::of(typed_form_item(point, a)); }, &inside);
     return framed_truth(f, ok, inside);
 }
 
 int collide_rect_items(RectObject *self, PyObject *other, Frame f) {
-    auto read = [&](int i) { return Num::of(typed_item(other, i)); };
+    auto read = [&](int i) { return Num::of(typed_form_item(other, i)); };
     auto far = [&](int a) { return read_sum(read, a, a + 2); };
     bool overlap = false;
     bool ok = overlaps(self, far, read, &overlap);
@@ -212,7 +157,7 @@ int collide_rect(RectObject *self, PyObject *other, int) {
     auto far = [&](int a) { return Num::of(v[a] + v[a + 2]); };
     auto near = [&](int a) { return Num::of(v[a]); };
     bool overlap = false;
-    bool ok = rect_doubles(other, v) && overlaps(self, far, near, &overlap);
+    bool ok = read_rect(g_state.types, other, v) && overlaps(self, far, near, &overlap);
     return framed_truth(Frame::collide_rect, ok, overlap);
 }
 

@@ -4,9 +4,10 @@
 #include <Python.h>
 
 #include "args.hpp"
+#include "common/items.hpp"
 #include "frames.hpp"
 #include "operations.hpp"
-#include "readers.hpp"
+#include "vectors.hpp"
 
 namespace tessel::rect {
 namespace {
@@ -24,12 +25,13 @@ bool store_new(RectObject *self, Field f, double x, double y) {
 // Stores a vector made from items first, first + 1 of a sequence.
 bool store_from_items(RectObject *self, Field f, PyObject *seq, Py_ssize_t first) {
     double xy[2];
-    return pair_doubles(seq, first, xy) && store_new(self, f, xy[0], xy[1]);
+    return item_doubles<general_form_item>(seq, first, 2, xy) && store_new(self, f, xy[0], xy[1]);
 }
 
-bool store_from_attrs(RectObject *self, Field f, PyObject *o, Str ax, Str ay) {
+// Stores a vector made from components first, first + 1 of a vector.
+bool store_from_components(RectObject *self, Field f, PyObject *o, Component first) {
     double xy[2];
-    return attr_pair_doubles(o, ax, ay, xy) && store_new(self, f, xy[0], xy[1]);
+    return component_doubles(g_state.types, o, first, 2, xy) && store_new(self, f, xy[0], xy[1]);
 }
 
 bool store_from_numbers(RectObject *self, Field f, PyObject *a, PyObject *b) {
@@ -54,8 +56,8 @@ bool init_one(RectObject *self, PyObject *arg) {
         return true;
     }
     if (is_vector4(arg)) {
-        return store_from_attrs(self, Field::position, arg, Str::x, Str::y) &&
-               store_from_attrs(self, Field::size, arg, Str::z, Str::w);
+        return store_from_components(self, Field::position, arg, Component::x) &&
+               store_from_components(self, Field::size, arg, Component::z);
     }
     if (is_tuple_or_list(arg)) {
         Py_ssize_t n = PyObject_Size(arg);

@@ -2,9 +2,10 @@
 // computed afresh from the two vectors, and each write goes into them.
 #include <Python.h>
 
+#include "common/items.hpp"
 #include "frames.hpp"
 #include "operations.hpp"
-#include "readers.hpp"
+#include "vectors.hpp"
 
 namespace tessel::rect {
 namespace {
@@ -27,8 +28,8 @@ int refuse_delete() {
 
 Num half() { return Num::of(Ref::borrow(g_state.half)); }
 
-// position.<axis> + size.<axis> * 0.5.
-Num centre(RectObject *r, Str axis) {
+// The center line across one axis (centerx, centery): position.<axis> + size.<axis> * 0.5.
+Num center_line(RectObject *r, Str axis) {
     Num p = component_num(r, Field::position, axis);
     if (!p.ok()) {
         return p;
@@ -42,7 +43,7 @@ Num centre(RectObject *r, Str axis) {
     return product.ok() ? add(p, product) : std::move(product);
 }
 
-// Moves the rect on one axis so that `value` (an edge or centre line) lands where asked:
+// Moves the rect on one axis so that `value` (an edge or center line) lands where asked:
 // position.<axis> = value - size.<axis> * scale, where scale is 1 (no product) or 0.5.
 bool move_to(RectObject *r, Str axis, Num value, bool centred) {
     Num s = component_num(r, Field::size, axis);
@@ -75,12 +76,12 @@ int alias_set(PyObject *self, PyObject *value, void *closure) {
     return framed_status(p.set, set_component(as_rect(self), p.field, p.axis, value));
 }
 
-// A line across one axis: the far edge (right, bottom) or, Centred, the centre line
+// A line across one axis: the far edge (right, bottom) or, Centred, the center line
 // (centerx, centery).
 template <bool Centred> PyObject *line_get(PyObject *self, void *closure) {
     const Prop &p = *prop(closure);
     RectObject *r = as_rect(self);
-    return framed(p.get, (Centred ? centre(r, p.axis) : edge(r, p.axis)).take());
+    return framed(p.get, (Centred ? center_line(r, p.axis) : edge(r, p.axis)).take());
 }
 
 template <bool Centred> int line_set(PyObject *self, PyObject *value, void *closure) {
@@ -94,12 +95,12 @@ template <bool Centred> int line_set(PyObject *self, PyObject *value, void *clos
 
 constexpr getter edge_get = line_get<false>;
 constexpr setter edge_set = line_set<false>;
-constexpr getter centre_get = line_get<true>;
-constexpr setter centre_set = line_set<true>;
+constexpr getter center_line_get = line_get<true>;
+constexpr setter center_line_set = line_set<true>;
 
-// center: both axes, as doubles.
-bool centre_double(RectObject *r, Str axis, double *out) {
-    Num c = centre(r, axis);
+// One center line as a double, for the center point (center).
+bool center_line_double(RectObject *r, Str axis, double *out) {
+    Num c = center_line(r, axis);
     if (!c.ok()) {
         return false;
     }
@@ -110,16 +111,16 @@ bool centre_double(RectObject *r, Str axis, double *out) {
     return to_double(c.object(), out);
 }
 
-Ref center(RectObject *r) {
+Ref center_point(RectObject *r) {
     double x, y;
-    if (!centre_double(r, Str::x, &x) || !centre_double(r, Str::y, &y)) {
+    if (!center_line_double(r, Str::x, &x) || !center_line_double(r, Str::y, &y)) {
         return Ref();
     }
     return new_vector2(x, y);
 }
 
-PyObject *center_get(PyObject *self, void *closure) {
-    return framed(prop(closure)->get, center(as_rect(self)));
+PyObject *center_point_get(PyObject *self, void *closure) {
+    return framed(prop(closure)->get, center_point(as_rect(self)));
 }
 
 // Whether a point given to center is a Vector2. An exact tuple or list is not one; saying
@@ -128,22 +129,23 @@ bool is_point_vector(PyObject *value) {
     return !PyTuple_CheckExact(value) && !PyList_CheckExact(value) && is_vector2(value);
 }
 
-bool set_center(RectObject *r, PyObject *value) {
+bool set_center_point(RectObject *r, PyObject *value) {
     if (!require_started()) {
         return false;
     }
-    double x, y;
+    double xy[2];
     bool read = is_point_vector(value)
-                    ? attr_double(value, Str::x, &x) && attr_double(value, Str::y, &y)
-                    : point_double(value, 0, &x) && point_double(value, 1, &y);
-    return read && move_to(r, Str::x, Num::of(x), true) && move_to(r, Str::y, Num::of(y), true);
+                    ? component_doubles(g_state.types, value, Component::x, 2, xy)
+                    : item_doubles<center_item>(value, 0, 2, xy);
+    return read && move_to(r, Str::x, Num::of(xy[0]), true) &&
+           move_to(r, Str::y, Num::of(xy[1]), true);
 }
 
-int center_set(PyObject *self, PyObject *value, void *closure) {
+int center_point_set(PyObject *self, PyObject *value, void *closure) {
     if (value == nullptr) {
         return refuse_delete();
     }
-    return framed_status(prop(closure)->set, set_center(as_rect(self), value));
+    return framed_status(prop(closure)->set, set_center_point(as_rect(self), value));
 }
 
 // position and size: the vectors themselves, shared both ways.

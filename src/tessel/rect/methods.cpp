@@ -42,11 +42,52 @@ PyTypeObject *const kTupleType = &PyTuple_Type;
 PyTypeObject *const kListType = &PyList_Type;
 PyTypeObject *const kRectType = &RectType;
 
+// The parameter of each method whose entry takes one: its name and declared type (a Param).
+// A declared type admits None; `true` rejects subclasses too.
+struct Parameter {
+    Method method;
+    Param param;
+};
+constexpr Parameter kParameters[] = {
+    {Method::collide_point, {Str::point}},
+    {Method::collide_point_vector2, {Str::point, &g_state.types.vector2.type}},
+    {Method::collide_point_tuple, {Str::point, &kTupleType, true}},
+    {Method::collide_point_list, {Str::point, &kListType, true}},
+    {Method::collide_rect, {Str::other}},
+    {Method::collide_rect_vector4, {Str::other, &g_state.types.vector4.type}},
+    {Method::collide_rect_rect, {Str::other, &kRectType}},
+    {Method::collide_rect_tuple, {Str::other, &kTupleType, true}},
+    {Method::collide_rect_list, {Str::other, &kListType, true}},
+};
+
+constexpr int declared(Method m) {
+    int n = 0;
+    for (const Parameter &p : kParameters) {
+        n += p.method == m;
+    }
+    return n;
+}
+
+constexpr Param parameter_of(Method m) {
+    for (const Parameter &p : kParameters) {
+        if (p.method == m) {
+            return p.param;
+        }
+    }
+    return Param{};
+}
+
+// Every parameter an entry takes is declared above, once, and no other.
+#define TESSEL_RECT_CHECK_PARAMETERS(name)                                                         \
+    static_assert(declared(Method::name) == arity(name),                                           \
+                  "kParameters must declare each parameter of " #name " once");
+TESSEL_RECT_METHODS(TESSEL_RECT_CHECK_PARAMETERS)
+#undef TESSEL_RECT_CHECK_PARAMETERS
+
 }  // namespace
 
-// The declared parameter types of TESSEL_RECT_METHODS are the ones named above.
-#define TESSEL_RECT_METHOD_SPEC(name, ...)                                                         \
-    {Str::name, Frame::name, arity(name), {Param{__VA_ARGS__}}, call<name>},
+#define TESSEL_RECT_METHOD_SPEC(name)                                                              \
+    {Str::name, Frame::name, arity(name), {parameter_of(Method::name)}, call<name>},
 const MethodSpec kMethods[kMethodCount] = {TESSEL_RECT_METHODS(TESSEL_RECT_METHOD_SPEC)};
 #undef TESSEL_RECT_METHOD_SPEC
 

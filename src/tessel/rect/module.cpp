@@ -17,10 +17,6 @@ Py_EXPORTED_SYMBOL int __pyx_module_is_main_tessel__rect__rect = 0;
 namespace tessel::rect {
 namespace {
 
-// Sizes of the vector records this module was compiled against.
-constexpr Py_ssize_t kVector2Size = sizeof(Vector2Object);
-constexpr Py_ssize_t kVector4Size = sizeof(Vector4Object);
-
 // Deferred reference counting spares free-threaded builds the contention on objects that
 // every thread touches: the type and its methods.
 void defer_refcount(PyObject *o) {
@@ -177,14 +173,14 @@ bool check_version(PyObject *) {
 
 // 5. The constants; from here on a failure adds its frame, which needs the namespace.
 bool make_constants(PyObject *) {
-    if (!make_strings()) {
+    if (!make_strings() || !make_component_names(g_state.types)) {
         return false;
     }
     if (g_state.half == nullptr) {
         g_state.half = PyFloat_FromDouble(0.5);
     }
     if (g_state.checksum == nullptr) {
-        g_state.checksum = PyLong_FromLong(92479533);
+        g_state.checksum = PyLong_FromLongLong(kPickleChecksum);
     }
     if (g_state.half == nullptr || g_state.checksum == nullptr ||
         PyObject_Hash(g_state.half) == -1 || PyObject_Hash(g_state.checksum) == -1) {
@@ -209,6 +205,9 @@ bool register_name(PyObject *module) {
 // 7 to 9. The method table is filled before the type is readied, then published with it.
 bool ready_type(PyObject *) {
     fill_vtable();
+    g_state.types.rect.type = &RectType;
+    g_state.types.rect.table = &g_rect_vtable;
+    g_state.types.rect.own = true;
     if (PyType_Ready(&RectType) < 0 || !method_type_ready()) {
         return false;
     }
@@ -222,19 +221,16 @@ bool publish_type(PyObject *) {
     return PyDict_SetItemString(g_state.dict, "Rect", reinterpret_cast<PyObject *>(&RectType)) == 0;
 }
 
-// 12. Each vector type must be one of its own: not Rect, nor the other vector type.
+// 12. Each vector type must be one of its own: not Rect, nor the other vector type. Each is
+// recorded as soon as it is imported.
 bool import_vector_types(PyObject *) {
-    const Taken rect = {RectType.tp_name, &RectType, &g_rect_vtable};
-    if (!import_vector_type("tessel.vector2.vector2", "Vector2", kVector2Size, {rect},
-                            &g_state.vector2_type, reinterpret_cast<void **>(&g_state.vector2_vtab),
-                            &g_state.vector2_components)) {
+    PackageTypes &t = g_state.types;
+    const Taken rect = {kRectName.full, &RectType, &g_rect_vtable};
+    if (!import_type(kVector2Name, sizeof(Vector2Object), false, {rect}, &t.vector2)) {
         return false;
     }
-    const Taken vector2 = {"tessel.vector2.vector2.Vector2", g_state.vector2_type,
-                           g_state.vector2_vtab};
-    return import_vector_type(
-        "tessel.vector4.vector4", "Vector4", kVector4Size, {rect, vector2}, &g_state.vector4_type,
-        reinterpret_cast<void **>(&g_state.vector4_vtab), &g_state.vector4_components);
+    const Taken vector2 = {kVector2Name.full, t.vector2.type, t.vector2.table};
+    return import_type(kVector4Name, sizeof(Vector4Object), false, {rect, vector2}, &t.vector4);
 }
 
 // 13. Methods after the vector types: they take them as declared parameter types.
@@ -289,24 +285,9 @@ bool exec_steps(PyObject *module) {
     }
     // 16. Complete: from here on the recorded vector types are used. A completed start-up
     // is never run again (exec returns at once), so this is set once and stays.
-    g_state.started.store(true, std::memory_order_release);
+    g_state.types.mark_complete();
     return true;
 }
-
-}  // namespace
-
-bool raise_not_started() noexcept {
-    constexpr const char *kMessage =
-        "module 'tessel.rect.rect' is not ready: its import did not complete";
-    Ref message = Ref::steal(PyUnicode_FromString(kMessage));
-    Ref name = Ref::steal(PyUnicode_FromString("tessel.rect.rect"));
-    if (message && name) {
-        PyErr_SetImportError(message.get(), name.get(), nullptr);
-    }
-    return false;
-}
-
-namespace {
 
 int exec(PyObject *module) {
     if (g_state.module != nullptr) {

@@ -1,26 +1,26 @@
-// Rect's methods and properties, each declared once. Every table that names them (the
+// Rect's methods and properties, each declared once. The tables that only name them (the
 // string constants, the traceback frames, the operations index, the method objects and the
-// order they are installed in, the published method table, the property table) is expanded
-// from these lists, so adding one is one line here and its operation in its own file.
+// order they are installed in, the published method table, the property table) are
+// expanded from these lists; what a method takes is declared beside its checks
+// (methods.cpp). README.md says what adding one takes.
 #ifndef TESSEL_RECT_NAMES_HPP
 #define TESSEL_RECT_NAMES_HPP
 
 // The methods, in the order of the public method table after `new` (tessel/rect.h, checked
-// at compile time) and of their installation: M(name, parameter...). The parameter, for a
-// method that takes one, is its name and declared type as the fields of a Param (args.hpp);
-// the entry's signature is the table's member of that name.
+// at compile time) and of their installation. Each entry's signature is the table's member
+// of that name.
 #define TESSEL_RECT_METHODS(M)                                                                     \
     M(get_width)                                                                                   \
     M(get_height)                                                                                  \
-    M(collide_point, Str::point)                                                                   \
-    M(collide_point_vector2, Str::point, &g_state.vector2_type)                                    \
-    M(collide_point_tuple, Str::point, &kTupleType, true)                                          \
-    M(collide_point_list, Str::point, &kListType, true)                                            \
-    M(collide_rect, Str::other)                                                                    \
-    M(collide_rect_vector4, Str::other, &g_state.vector4_type)                                     \
-    M(collide_rect_rect, Str::other, &kRectType)                                                   \
-    M(collide_rect_tuple, Str::other, &kTupleType, true)                                           \
-    M(collide_rect_list, Str::other, &kListType, true)                                             \
+    M(collide_point)                                                                               \
+    M(collide_point_vector2)                                                                       \
+    M(collide_point_tuple)                                                                         \
+    M(collide_point_list)                                                                          \
+    M(collide_rect)                                                                                \
+    M(collide_rect_vector4)                                                                        \
+    M(collide_rect_rect)                                                                           \
+    M(collide_rect_tuple)                                                                          \
+    M(collide_rect_list)                                                                           \
     M(get_vector4)                                                                                 \
     M(get_tuple)
 
@@ -38,9 +38,9 @@
     P(top, alias, position, y)                                                                     \
     P(right, edge, position, x)                                                                    \
     P(bottom, edge, position, y)                                                                   \
-    P(centerx, centre, position, x)                                                                \
-    P(centery, centre, position, y)                                                                \
-    P(center, center, position, x)                                                                 \
+    P(centerx, center_line, position, x)                                                           \
+    P(centery, center_line, position, y)                                                           \
+    P(center, center_point, position, x)                                                           \
     P(position, vector, position, x)                                                               \
     P(size, vector, size, x)
 

@@ -48,7 +48,10 @@ extern PyMappingMethods kRectMapping;
 PyObject *rect_repr(PyObject *self);
 PyObject *rect_richcompare(PyObject *self, PyObject *other, int op);
 
-// pickle.cpp: the pickling hooks' operations and the module's unpickling function.
+// pickle.cpp: the pickling hooks' operations and the module's unpickling function. Every
+// reduce value carries this checksum (92479533), which the unpickler verifies; stored
+// pickles hold it (docs/contract.md).
+inline constexpr long long kPickleChecksum = 0x583202d;
 PyObject *rect_reduce(RectObject *self);
 PyObject *rect_setstate(RectObject *self, PyObject *state);
 PyObject *new_unpickle_function();

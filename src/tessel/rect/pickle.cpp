@@ -7,16 +7,18 @@
 #include <cstdio>
 
 #include "args.hpp"
+#include "common/items.hpp"
 #include "frames.hpp"
 #include "integer.hpp"
 #include "operations.hpp"
-#include "readers.hpp"
+#include "vectors.hpp"
 
 namespace tessel::rect {
 namespace {
 
-// Checksums of the field list "position size": SHA-256, SHA-1 and MD5, first seven digits.
-constexpr long long kChecksums[3] = {0x583202d, 0x1cd30c9, 0xa9f0e04};
+// The checksums accepted: of the field list "position size", the first seven hexadecimal
+// digits of its SHA-256 (the one written), SHA-1 and MD5 digests.
+constexpr long long kChecksums[3] = {kPickleChecksum, 0x1cd30c9, 0xa9f0e04};
 
 PyTypeObject *const kTupleType = &PyTuple_Type;
 
@@ -26,7 +28,7 @@ bool set_state(RectObject *r, PyObject *state) {
     // Both fields are read before either is stored: a state too short changes nothing.
     Ref values[2];
     for (int i = 0; i < 2; ++i) {
-        values[i] = tuple_item(state, i);
+        values[i] = tuple_storage_item(state, i);
         if (!values[i]) {
             return false;
         }
@@ -39,7 +41,7 @@ bool set_state(RectObject *r, PyObject *state) {
         store(r, kFields[i], values[i].get());
     }
     if (PyTuple_GET_SIZE(state) > 2) {
-        Ref extra_state = tuple_item(state, 2);
+        Ref extra_state = tuple_storage_item(state, 2);
         int extra = PyObject_IsTrue(extra_state.get());
         if (extra < 0) {
             return false;

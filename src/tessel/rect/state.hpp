@@ -5,36 +5,24 @@
 
 #include <Python.h>
 
-#include <atomic>
 #include <cstdint>
 
+#include "common/types.hpp"
 #include "tessel/rect.h"
 
 namespace tessel::rect {
-
-// The component descriptors (x, y, z, w) of an exact vector type, found once at start-up.
-// `type` is set only where calling them directly is the same as attribute access.
-struct Components {
-    PyTypeObject *type = nullptr;
-    PyGetSetDef *defs[4] = {};
-};
 
 struct State {
     PyObject *module = nullptr;  // set while a start-up is running or has succeeded
     PyObject *dict = nullptr;    // the module's namespace
     PyObject *builtins = nullptr;
     PyObject *half = nullptr;      // 0.5, for every halving
-    PyObject *checksum = nullptr;  // the pickle checksum 92479533
-    PyTypeObject *vector2_type = nullptr;
-    Vector2VTable *vector2_vtab = nullptr;
-    PyTypeObject *vector4_type = nullptr;
-    Vector4VTable *vector4_vtab = nullptr;
-    Components vector2_components;
-    Components vector4_components;
+    PyObject *checksum = nullptr;  // kPickleChecksum, the pickle checksum
+    // Rect itself and the imported vector types with their tables, marked complete as the
+    // last step of a successful start-up: the vector types and tables are only to be used
+    // from then on.
+    PackageTypes types{kRectName.module};
     int64_t interpreter = -1;  // the first interpreter that created the module
-    // Set once, as the last step of a successful start-up, and never cleared: the vector
-    // types and their tables above are only to be used from then on.
-    std::atomic<bool> started{false};
 };
 
 extern State g_state;
@@ -49,14 +37,12 @@ extern RectVTable g_rect_vtable;
 // until then a rect's fields hold None, and every other operation fails on them before it
 // could reach a vector table: those need no check. A type test against a vector type not
 // yet recorded is false, so the general collision forms check only where they refuse.
-inline bool started() noexcept { return g_state.started.load(std::memory_order_acquire); }
-// Raises the ImportError of an operation reached too early and returns false (module.cpp).
-bool raise_not_started() noexcept;
-inline bool require_started() noexcept { return started() || raise_not_started(); }
+// True once started; otherwise raises the ImportError of an operation reached too early.
+inline bool require_started() noexcept { return require_ready(g_state.types); }
 
 inline bool is_rect(PyObject *o) noexcept { return PyObject_TypeCheck(o, &RectType); }
-inline bool is_vector2(PyObject *o) noexcept { return PyObject_TypeCheck(o, g_state.vector2_type); }
-inline bool is_vector4(PyObject *o) noexcept { return PyObject_TypeCheck(o, g_state.vector4_type); }
+inline bool is_vector2(PyObject *o) noexcept { return tessel::is_vector2(g_state.types, o); }
+inline bool is_vector4(PyObject *o) noexcept { return tessel::is_vector4(g_state.types, o); }
 inline RectObject *as_rect(PyObject *o) noexcept { return reinterpret_cast<RectObject *>(o); }
 
 }  // namespace tessel::rect

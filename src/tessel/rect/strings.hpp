@@ -29,7 +29,6 @@
     S(getstate, "__getstate__")                                                                    \
     S(pyx_vtable, "__pyx_vtable__")                                                                \
     S(pyx_unpickle_Rect, "__pyx_unpickle_Rect")                                                    \
-    S(builtins_, "__builtins__")                                                                   \
     S(test, "__test__")                                                                            \
     S(name, "__name__")                                                                            \
     S(main, "__main__")                                                                            \

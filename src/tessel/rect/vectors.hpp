@@ -5,8 +5,7 @@
 
 #include <Python.h>
 
-#include <initializer_list>
-
+#include "common/fields.hpp"
 #include "common/ref.hpp"
 #include "number.hpp"
 #include "state.hpp"
@@ -14,85 +13,26 @@
 
 namespace tessel::rect {
 
-enum class Field { position, size };
+using tessel::Field;
+using tessel::field;
+using tessel::store;
 
-// Every read and every replacement of a field goes through field() and store(). Under the
-// GIL they are plain loads and stores. With the lock forced off, another thread may replace
-// the field between loading the pointer and taking the reference, and free the vector in
-// that gap: there the two steps of each run in the rect's own critical section. It is held
-// for those two steps only, never while Python code runs (the release of a replaced vector,
-// whose __del__ may do anything, comes after it), so nothing else can change in behaviour.
-#ifdef Py_GIL_DISABLED
-inline PyObject *&slot(RectObject *r, Field f) noexcept {
-    return f == Field::position ? r->position : r->size;
-}
-#endif
+static_assert(static_cast<int>(Str::x) == static_cast<int>(Component::x) &&
+                  static_cast<int>(Str::w) == static_cast<int>(Component::w),
+              "the component names come first among the string constants, in their order");
 
-// A new reference to a rect's field. Holding it keeps the vector alive while code run by
-// an attribute access replaces the field.
-inline Ref field(RectObject *r, Field f) noexcept {
-#ifdef Py_GIL_DISABLED
-    PyObject *value;
-    Py_BEGIN_CRITICAL_SECTION(r);
-    value = Py_XNewRef(slot(r, f));
-    Py_END_CRITICAL_SECTION();
-    return Ref::steal(value);
-#else
-    return Ref::borrow(f == Field::position ? r->position : r->size);
-#endif
+inline bool is_component(Str name) noexcept { return static_cast<int>(name) <= 3; }
+inline Component as_component(Str name) noexcept {
+    return static_cast<Component>(static_cast<int>(name));
 }
 
-// Stores a value in a field: the old value is released after the store.
-inline void store(RectObject *r, Field f, PyObject *value) noexcept {
-#ifdef Py_GIL_DISABLED
-    Py_INCREF(value);
-    PyObject *old;
-    Py_BEGIN_CRITICAL_SECTION(r);
-    old = slot(r, f);
-    slot(r, f) = value;
-    Py_END_CRITICAL_SECTION();
-    Py_XDECREF(old);
-#else
-    replace_field(f == Field::position ? r->position : r->size, value);
-#endif
-}
-
-static_assert(static_cast<int>(Str::x) == 0 && static_cast<int>(Str::w) == 3,
-              "component names index Components::defs");
-
-// The descriptor of a component of an exact vector type, or nullptr. An exact Vector2 or
-// Vector4 is a static, immutable type with the generic attribute access and no instance
-// dict, so its attribute access always ends in this descriptor: calling its function
-// directly gives the very same result, without the lookup. Subtypes take the general path.
-inline PyGetSetDef *component_def(PyObject *o, Str name) noexcept {
-    int i = static_cast<int>(name);
-    if (i > 3) {
-        return nullptr;
-    }
-    PyTypeObject *type = Py_TYPE(o);
-    if (type == g_state.vector2_components.type) {
-        return g_state.vector2_components.defs[i];
-    }
-    if (type == g_state.vector4_components.type) {
-        return g_state.vector4_components.defs[i];
-    }
-    return nullptr;
-}
-
+// o.<name>, by o's own attribute access; a component of an exact vector by its descriptor.
 inline Ref get_attr(PyObject *o, Str name) noexcept {
-    if (PyGetSetDef *def = component_def(o, name); def != nullptr && def->get != nullptr) {
-        return Ref::steal(def->get(o, def->closure));
+    if (is_component(name)) [[likely]] {
+        return read_component(g_state.types, o, as_component(name));
     }
     getattrofunc get = Py_TYPE(o)->tp_getattro;
     return Ref::steal(get ? get(o, str(name)) : PyObject_GetAttr(o, str(name)));
-}
-
-inline bool set_attr(PyObject *o, Str name, PyObject *value) noexcept {
-    if (PyGetSetDef *def = component_def(o, name); def != nullptr && def->set != nullptr) {
-        return def->set(o, value, def->closure) >= 0;
-    }
-    setattrofunc set = Py_TYPE(o)->tp_setattro;
-    return (set ? set(o, str(name), value) : PyObject_SetAttr(o, str(name), value)) >= 0;
 }
 
 // position.x, size.y and so on, read afresh.
@@ -106,7 +46,7 @@ inline Num component_num(RectObject *r, Field f, Str axis) noexcept {
 
 inline bool set_component(RectObject *r, Field f, Str axis, PyObject *value) noexcept {
     Ref v = field(r, f);
-    return set_attr(v.get(), axis, value);
+    return write_component(g_state.types, v.get(), as_component(axis), value);
 }
 
 // position.<axis> + size.<axis>, position on the left: the right or bottom edge.
@@ -120,11 +60,11 @@ inline Num edge(RectObject *r, Str axis) noexcept {
 }
 
 inline Ref new_vector2(double x, double y) noexcept {
-    return Ref::steal(g_state.vector2_vtab->__pyx_new(x, y));
+    return Ref::steal(g_state.types.vector2_table()->__pyx_new(x, y));
 }
 
 inline Ref new_vector4(double x, double y, double z, double w) noexcept {
-    return Ref::steal(g_state.vector4_vtab->__pyx_new(x, y, z, w));
+    return Ref::steal(g_state.types.vector4_table()->__pyx_new(x, y, z, w));
 }
 
 // Checks a value for a Vector2 field: None or a Vector2 (or subtype). Sets the TypeError
@@ -141,22 +81,9 @@ inline bool check_vector2_or_none(PyObject *value) noexcept {
         return true;
     }
     PyErr_Format(PyExc_TypeError, "Cannot convert %.200s to %.200s", Py_TYPE(value)->tp_name,
-                 g_state.vector2_type->tp_name);
+                 g_state.types.vector2.type->tp_name);
     return false;
 }
-
-// A type and method table already in use, by the name it serves under: an imported vector
-// type that is one of them would be called through a table of another layout.
-struct Taken {
-    const char *name;
-    const PyTypeObject *type;
-    const void *table;
-};
-
-// Imports a sibling vector type and its method table; false with an exception set.
-bool import_vector_type(const char *module_name, const char *class_name, Py_ssize_t expected,
-                        std::initializer_list<Taken> taken, PyTypeObject **type, void **vtab,
-                        Components *components);
 
 }  // namespace tessel::rect
 

@@ -2,14 +2,17 @@
 # The class body mirrors vector4.pyi on purpose: both types offer the same operations,
 # and a stub states each class's interface in full (a shared base would not be the truth).
 
-from collections.abc import Iterator
-from typing import Any, ClassVar, Self, SupportsFloat, SupportsIndex
+from collections.abc import Buffer, Iterator, Sequence
+from typing import Any, ClassVar, Self, SupportsFloat, SupportsIndex, overload
 
 from typing_extensions import disjoint_base
 
 _Number = SupportsFloat | SupportsIndex
-# What arithmetic and the methods accept where a vector is expected.
-_Vector2Like = Vector2 | tuple[_Number, _Number] | list[_Number]
+# What arithmetic and the methods accept where a vector is expected: a Vector2, any
+# sequence of exactly 2 numbers (another library's vector among them), or a one-
+# dimensional buffer of 2 numbers in native byte order (an array); text and bytes
+# are not vectors.
+_Vector2Like = Vector2 | Sequence[_Number] | Buffer
 
 @disjoint_base
 class Vector2:
@@ -21,15 +24,17 @@ class Vector2:
     full doubles. The step between neighbouring values grows with the magnitude: about
     0.00006 at 1e3, 0.0625 at 1e6 and 1.0 at 1e7.
 
-    Where a vector is expected, a tuple or list of two numbers will do. Binary operations
-    and the methods that make a vector give a `Vector2`, also for a subclass; the in-place
-    forms change the vector itself. A vector is the sequence (x, y), compares by value,
+    Where a vector is expected, any sequence or buffer of two numbers will do (a tuple,
+    another library's vector, an array). Binary operations and the methods that make a
+    vector give a `Vector2`, also for a subclass; the in-place forms change the vector
+    itself. A vector is the sequence (x, y), compares by value,
     is unhashable, and pickles with every protocol. Compiled modules create vectors
     through the method table in `Vector2.__dict__["__pyx_vtable__"]`
     (`tessel/vector2.h`).
     """
 
     __hash__: ClassVar[None]  # type: ignore[assignment]
+    @overload
     def __init__(self, x: _Number = 0.0, y: _Number = 0.0) -> None:
         """`Vector2(x=0.0, y=0.0)`: each a number (anything with a float or index
         conversion), stored at single precision.
@@ -37,6 +42,11 @@ class Vector2:
         Raises the float conversion's TypeError for anything else, and TypeError for more
         than two arguments.
         """
+    @overload
+    def __init__(self, x: _Vector2Like, /) -> None:
+        """`Vector2(sequence)`: every component from one vector, sequence or buffer of
+        two numbers. A single `float` or `int` (or other number) is still `x`:
+        `Vector2(5)` is (5, 0). Raises TypeError for anything else."""
     @property
     def x(self) -> float:
         """The first component. Writing stores a number at single precision (TypeError
@@ -51,18 +61,20 @@ class Vector2:
 
     # Binary operations give a Vector2, also for a subclass; in-place ones give self.
     def __add__(self, other: _Vector2Like, /) -> Vector2:
-        """`v + other`: a new vector, component by component. `other` is a `Vector2` or a
-        tuple or list of two numbers; for anything else the operator gives way to the
+        """`v + other`: a new vector, component by component. `other` is a `Vector2` or any
+        sequence or buffer of two numbers; for anything else the operator gives way to the
         other operand (else TypeError)."""
     def __radd__(self, other: _Vector2Like, /) -> Vector2:
-        """`other + v`, for a tuple or list on the left."""
+        """`other + v`, for a sequence or buffer on the left."""
     def __sub__(self, other: _Vector2Like, /) -> Vector2:
         """`v - other`: a new vector; operands as for `+`."""
     def __rsub__(self, other: _Vector2Like, /) -> Vector2:
-        """`other - v`, for a tuple or list on the left."""
+        """`other - v`, for a sequence or buffer on the left."""
     def __mul__(self, k: _Number, /) -> Vector2:
-        """`v * k`: a new vector, each component times the number `k`. A vector times a
-        vector is not defined (TypeError)."""
+        """`v * k`: a new vector, each component times the number `k`. For a `k` that is no
+        number, or whose float conversion raises TypeError (an array, a symbol), the
+        operator gives way to `k` (else TypeError): a vector times a vector is not
+        defined."""
     def __rmul__(self, k: _Number, /) -> Vector2:
         """`k * v`: as `v * k`."""
     def __truediv__(self, k: _Number, /) -> Vector2:
@@ -101,29 +113,75 @@ class Vector2:
         """Iterates x, y as they were when iteration began: `x, y = v`."""
 
     def length(self) -> float:
-        """The length, in double precision."""
+        """The length, in double precision, without overflow or underflow for any finite
+        components (inf only when the length exceeds the largest double)."""
     def length_squared(self) -> float:
         """The squared length, in double precision (no square root)."""
     def dot(self, other: _Vector2Like, /) -> float:
-        """The dot product with a `Vector2` or a tuple or list of two numbers, in double
-        precision. Raises TypeError for anything else."""
-    def distance_to(self, other: _Vector2Like, /) -> float:
-        """The distance to a point (a `Vector2` or a tuple or list of two numbers), in
+        """The dot product with a `Vector2` or a sequence or buffer of two numbers, in
         double precision. Raises TypeError for anything else."""
+    def distance_to(self, other: _Vector2Like, /) -> float:
+        """The distance to a point (a `Vector2` or a sequence or buffer of two numbers), in
+        double precision, computed as `length()` is. Raises TypeError for anything else."""
     def normalized(self) -> Vector2:
-        """A new vector of length 1 in the same direction.
+        """A new vector of length 1 in the same direction, for any finite components.
 
         Raises ValueError "cannot normalize a vector of length zero" for the zero vector.
         """
     def lerp(self, other: _Vector2Like, t: _Number, /) -> Vector2:
-        """The point at `t` on the way from this vector to `other`: `t` = 0 gives this
-        vector, 1 gives `other`; other values extrapolate.
+        """The point at `t` on the way from this vector to `other`: `t` = 0 gives exactly
+        this vector, 1 exactly `other`, whatever the values; other values extrapolate. The
+        point moves monotonically with `t`.
 
-        Raises TypeError for an `other` that is not a `Vector2` or a tuple or list of two
-        numbers, or a `t` that is not a number.
+        Raises TypeError for an `other` that is not a `Vector2` or a sequence or buffer of
+        two numbers, or a `t` that is not a number.
         """
     def copy(self) -> Vector2:
         """A new vector of the base type, equal to this one."""
+
+    @overload
+    def clamp_magnitude(self, max_length: _Number, /) -> Vector2:
+        """A new vector: equal to this one when its length lies within `min_length`
+        (0 when only `max_length` is given) and `max_length`, else of the nearer bound's
+        length (within rounding) in the same direction.
+
+        Raises ValueError unless 0 <= `min_length` <= `max_length` with `min_length`
+        finite, and for the zero vector with a positive `min_length`.
+        """
+    @overload
+    def clamp_magnitude(self, min_length: _Number, max_length: _Number, /) -> Vector2: ...
+    def reflect(self, normal: _Vector2Like, /) -> Vector2:
+        """A new vector: this one bounced off a surface with the given normal,
+        v - 2 (v.n / n.n) n. The normal may have any length but zero; one along an axis
+        gives an exact answer.
+
+        Raises ValueError for a zero normal, TypeError for one that is not a vector.
+        """
+    def project(self, onto: _Vector2Like, /) -> Vector2:
+        """A new vector: the part of this one along `onto`, (v.d / d.d) d. `onto` may have
+        any length but zero; one along an axis gives an exact answer.
+
+        Raises ValueError for a zero `onto`, TypeError for one that is not a vector.
+        """
+    def rotate(self, degrees: _Number, /) -> Vector2:
+        """A new vector turned by the angle, counter-clockwise for y up. A multiple of 90
+        degrees is exact: the components are exchanged and negated, never computed. An
+        infinite or NaN angle gives NaN components. Raises TypeError for a non-number."""
+    def rotate_rad(self, radians: _Number, /) -> Vector2:
+        """`rotate()` with the angle in radians, converted to degrees first (as
+        `math.degrees` does), so that `math.pi / 2` is an exact quarter turn."""
+    def angle_to(self, other: _Vector2Like, /) -> float:
+        """The signed angle in degrees from this vector to `other`, within (-180, 180]:
+        exact when they are parallel or perpendicular, 0 when either is the zero vector.
+        Raises TypeError for an `other` that is not a vector."""
+    def as_polar(self) -> tuple[float, float]:
+        """(length, angle in degrees from the x axis), the angle within (-180, 180] and 0
+        for the zero vector."""
+    @classmethod
+    def from_polar(cls, polar: _Vector2Like, /) -> Vector2:
+        """A new `Vector2` (also when called on a subclass or an instance) from a
+        (length, degrees) pair; exact when the angle is a multiple of 90. Raises TypeError
+        for anything but a pair of numbers."""
 
     def __eq__(self, other: object, /) -> bool:
         """Whether `other` is a `Vector2` (or subclass instance) with equal components;
@@ -132,4 +190,6 @@ class Vector2:
         """The negation of `==`."""
     def __reduce__(self) -> tuple[Any, ...]:
         """Pickling: the vector is restored by calling its type with its components (plus
-        a subclass instance's own attributes)."""
+        a subclass instance's own attributes). A subclass with a `__new__` or `__init__` of
+        its own is restored without calling it: `copyreg.__newobj__`, the components by
+        item assignment, then its attributes (through its own `__setstate__`, if any)."""

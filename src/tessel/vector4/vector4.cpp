@@ -30,6 +30,7 @@ struct Vector4Spec {
     static constexpr const char *module_name = "tessel.vector4.vector4";
     static constexpr const char *module_doc = PyDoc_STR("The Vector4 type.");
     static Vector4VTable vtable;
+    static constexpr std::array<PyMethodDef, 0> methods{};  // only the shared ones
 };
 
 using Vector4 = tessel::VectorType<Vector4Spec>;

@@ -2,22 +2,26 @@
 # The class body mirrors vector2.pyi on purpose: both types offer the same operations,
 # and a stub states each class's interface in full (a shared base would not be the truth).
 
-from collections.abc import Iterator
-from typing import Any, ClassVar, Self, SupportsFloat, SupportsIndex
+from collections.abc import Buffer, Iterator, Sequence
+from typing import Any, ClassVar, Self, SupportsFloat, SupportsIndex, overload
 
 from typing_extensions import disjoint_base
 
 _Number = SupportsFloat | SupportsIndex
-# What arithmetic and the methods accept where a vector is expected.
-_Vector4Like = Vector4 | tuple[_Number, _Number, _Number, _Number] | list[_Number]
+# What arithmetic and the methods accept where a vector is expected: a Vector4, any
+# sequence of exactly 4 numbers (another library's vector among them), or a one-
+# dimensional buffer of 4 numbers in native byte order (an array); text and bytes
+# are not vectors.
+_Vector4Like = Vector4 | Sequence[_Number] | Buffer
 
 @disjoint_base
 class Vector4:
     """A vector of four components, `x`, `y`, `z` and `w`, each a double-precision float.
 
-    Where a vector is expected, a tuple or list of four numbers will do. Binary operations
-    and the methods that make a vector give a `Vector4`, also for a subclass; the in-place
-    forms change the vector itself. A vector is the sequence (x, y, z, w), compares by
+    Where a vector is expected, any sequence or buffer of four numbers will do (a tuple,
+    another library's vector, an array). Binary operations and the methods that make a
+    vector give a `Vector4`, also for a subclass; the in-place forms change the vector
+    itself. A vector is the sequence (x, y, z, w), compares by
     value, is unhashable, and pickles with every protocol. Given to a `Rect`, its
     components are left, top, width and height (never two corners). Compiled modules
     create vectors through the method table in `Vector4.__dict__["__pyx_vtable__"]`
@@ -25,6 +29,7 @@ class Vector4:
     """
 
     __hash__: ClassVar[None]  # type: ignore[assignment]
+    @overload
     def __init__(
         self, x: _Number = 0.0, y: _Number = 0.0, z: _Number = 0.0, w: _Number = 0.0
     ) -> None:
@@ -34,6 +39,11 @@ class Vector4:
         Raises the float conversion's TypeError for anything else, and TypeError for more
         than four arguments.
         """
+    @overload
+    def __init__(self, x: _Vector4Like, /) -> None:
+        """`Vector4(sequence)`: every component from one vector, sequence (a `Rect` among
+        them) or buffer of four numbers. A single `float` or `int` (or other number) is
+        still `x`: `Vector4(5)` is (5, 0, 0, 0). Raises TypeError for anything else."""
     @property
     def x(self) -> float:
         """The first component. Writing stores a number (TypeError for anything else);
@@ -58,18 +68,20 @@ class Vector4:
 
     # Binary operations give a Vector4, also for a subclass; in-place ones give self.
     def __add__(self, other: _Vector4Like, /) -> Vector4:
-        """`v + other`: a new vector, component by component. `other` is a `Vector4` or a
-        tuple or list of four numbers; for anything else the operator gives way to the
+        """`v + other`: a new vector, component by component. `other` is a `Vector4` or any
+        sequence or buffer of four numbers; for anything else the operator gives way to the
         other operand (else TypeError)."""
     def __radd__(self, other: _Vector4Like, /) -> Vector4:
-        """`other + v`, for a tuple or list on the left."""
+        """`other + v`, for a sequence or buffer on the left."""
     def __sub__(self, other: _Vector4Like, /) -> Vector4:
         """`v - other`: a new vector; operands as for `+`."""
     def __rsub__(self, other: _Vector4Like, /) -> Vector4:
-        """`other - v`, for a tuple or list on the left."""
+        """`other - v`, for a sequence or buffer on the left."""
     def __mul__(self, k: _Number, /) -> Vector4:
-        """`v * k`: a new vector, each component times the number `k`. A vector times a
-        vector is not defined (TypeError)."""
+        """`v * k`: a new vector, each component times the number `k`. For a `k` that is no
+        number, or whose float conversion raises TypeError (an array, a symbol), the
+        operator gives way to `k` (else TypeError): a vector times a vector is not
+        defined."""
     def __rmul__(self, k: _Number, /) -> Vector4:
         """`k * v`: as `v * k`."""
     def __truediv__(self, k: _Number, /) -> Vector4:
@@ -108,29 +120,56 @@ class Vector4:
         """Iterates x, y, z, w as they were when iteration began."""
 
     def length(self) -> float:
-        """The length."""
+        """The length, without overflow or underflow for any finite components (inf only
+        when the length exceeds the largest double)."""
     def length_squared(self) -> float:
         """The squared length (no square root)."""
     def dot(self, other: _Vector4Like, /) -> float:
-        """The dot product with a `Vector4` or a tuple or list of four numbers. Raises
-        TypeError for anything else."""
-    def distance_to(self, other: _Vector4Like, /) -> float:
-        """The distance to a point (a `Vector4` or a tuple or list of four numbers).
+        """The dot product with a `Vector4` or a sequence or buffer of four numbers.
         Raises TypeError for anything else."""
+    def distance_to(self, other: _Vector4Like, /) -> float:
+        """The distance to a point (a `Vector4` or a sequence or buffer of four numbers),
+        computed as `length()` is. Raises TypeError for anything else."""
     def normalized(self) -> Vector4:
-        """A new vector of length 1 in the same direction.
+        """A new vector of length 1 in the same direction, for any finite components.
 
         Raises ValueError "cannot normalize a vector of length zero" for the zero vector.
         """
     def lerp(self, other: _Vector4Like, t: _Number, /) -> Vector4:
-        """The point at `t` on the way from this vector to `other`: `t` = 0 gives this
-        vector, 1 gives `other`; other values extrapolate.
+        """The point at `t` on the way from this vector to `other`: `t` = 0 gives exactly
+        this vector, 1 exactly `other`, whatever the values; other values extrapolate. The
+        point moves monotonically with `t`.
 
-        Raises TypeError for an `other` that is not a `Vector4` or a tuple or list of four
-        numbers, or a `t` that is not a number.
+        Raises TypeError for an `other` that is not a `Vector4` or a sequence or buffer of
+        four numbers, or a `t` that is not a number.
         """
     def copy(self) -> Vector4:
         """A new vector of the base type, equal to this one."""
+
+    @overload
+    def clamp_magnitude(self, max_length: _Number, /) -> Vector4:
+        """A new vector: equal to this one when its length lies within `min_length`
+        (0 when only `max_length` is given) and `max_length`, else of the nearer bound's
+        length (within rounding) in the same direction.
+
+        Raises ValueError unless 0 <= `min_length` <= `max_length` with `min_length`
+        finite, and for the zero vector with a positive `min_length`.
+        """
+    @overload
+    def clamp_magnitude(self, min_length: _Number, max_length: _Number, /) -> Vector4: ...
+    def reflect(self, normal: _Vector4Like, /) -> Vector4:
+        """A new vector: this one bounced off a surface with the given normal,
+        v - 2 (v.n / n.n) n. The normal may have any length but zero; one along an axis
+        gives an exact answer.
+
+        Raises ValueError for a zero normal, TypeError for one that is not a vector.
+        """
+    def project(self, onto: _Vector4Like, /) -> Vector4:
+        """A new vector: the part of this one along `onto`, (v.d / d.d) d. `onto` may have
+        any length but zero; one along an axis gives an exact answer.
+
+        Raises ValueError for a zero `onto`, TypeError for one that is not a vector.
+        """
 
     def __eq__(self, other: object, /) -> bool:
         """Whether `other` is a `Vector4` (or subclass instance) with equal components;
@@ -139,4 +178,6 @@ class Vector4:
         """The negation of `==`."""
     def __reduce__(self) -> tuple[Any, ...]:
         """Pickling: the vector is restored by calling its type with its components (plus
-        a subclass instance's own attributes)."""
+        a subclass instance's own attributes). A subclass with a `__new__` or `__init__` of
+        its own is restored without calling it: `copyreg.__newobj__`, the components by
+        item assignment, then its attributes (through its own `__setstate__`, if any)."""

@@ -15,6 +15,8 @@ extern "C" {
 
 struct RectVTable;
 
+/* With the interpreter lock off, read position and size only inside the object's critical
+ * section (Py_BEGIN_CRITICAL_SECTION(rect)): another thread may replace and free them. */
 typedef struct RectObject {
     PyObject_HEAD
     struct RectVTable *vtab;

@@ -1,0 +1,84 @@
+// The point and rect arguments of the package's functions, read as Rect.collide_point and
+// Rect.collide_rect read theirs: the same kinds accepted, the same reads in the same order,
+// the same errors. A function that takes a point or a rect calls one of these once, before
+// it reads anything else, and works on the doubles.
+//
+//   double xy[2];   read_point(types, point, xy)   (x, y)
+//   double v[4];    read_rect(types, other, v)     (left, top, width, height)
+//
+// `types` is the caller's module's PackageTypes (common/types.hpp). False with an exception
+// set: the refusal's ValueError below, or whatever an attribute access, a length, an item
+// access or a conversion to double raised.
+#ifndef TESSEL_COMMON_ARGUMENTS_HPP
+#define TESSEL_COMMON_ARGUMENTS_HPP
+
+#include <Python.h>
+
+#include "common/fields.hpp"
+#include "common/items.hpp"
+#include "common/types.hpp"
+
+namespace tessel {
+
+inline constexpr const char *kPointMessage = "Point must be a Vector2, tuple, or list of length 2";
+inline constexpr const char *kRectMessage =
+    "rect for collision must be a Rect, Vector4, tuple, or list of length 4";
+
+// An argument of no accepted kind: ValueError `message`. Until the start-up has completed,
+// a vector type may not be recorded yet and a vector ends up here: that is said instead.
+inline bool refuse_argument(const PackageTypes &t, const char *message) noexcept {
+    if (require_ready(t)) {
+        PyErr_SetString(PyExc_ValueError, message);
+    }
+    return false;
+}
+
+// A tuple or a list (subtypes too) of n items, by its own length operation: items 0 to
+// n - 1 by the general forms' reader. Else the refusal `message`.
+inline bool read_items_or_refuse(const PackageTypes &t, PyObject *o, int n, double *out,
+                                 const char *message) noexcept {
+    if (is_tuple_or_list(o)) {
+        Py_ssize_t size = PyObject_Size(o);
+        if (size < 0) {
+            return false;
+        }
+        if (size == n) {
+            return item_doubles<general_form_item>(o, 0, n, out);
+        }
+    }
+    return refuse_argument(t, message);
+}
+
+// A Vector2 (x then y), or a tuple or list of two items (item 0 then item 1).
+inline bool read_point(const PackageTypes &t, PyObject *point, double xy[2]) noexcept {
+    // An exact tuple is no Vector2, its length is its size and its items are its storage:
+    // the general path below would do the very same, with more calls.
+    if (PyTuple_CheckExact(point) && PyTuple_GET_SIZE(point) == 2) {
+        PyObject *const *items = tuple_items(point);
+        return to_double(items[0], &xy[0]) && to_double(items[1], &xy[1]);
+    }
+    if (is_vector2(t, point)) {
+        return component_doubles(t, point, Component::x, 2, xy);
+    }
+    return read_items_or_refuse(t, point, 2, xy, kPointMessage);
+}
+
+// A Rect (its position's x, y, then its size's x, y), a Vector4 (x, y, z, w), or a tuple or
+// list of four items (items 0 to 3).
+inline bool read_rect(const PackageTypes &t, PyObject *other, double v[4]) noexcept {
+    if (is_rect(t, other)) {
+        RectObject *r = reinterpret_cast<RectObject *>(other);
+        Ref position = field(r, Field::position);
+        Ref size = field(r, Field::size);
+        return component_doubles(t, position.get(), Component::x, 2, &v[0]) &&
+               component_doubles(t, size.get(), Component::x, 2, &v[2]);
+    }
+    if (is_vector4(t, other)) {
+        return component_doubles(t, other, Component::x, 4, v);
+    }
+    return read_items_or_refuse(t, other, 4, v, kRectMessage);
+}
+
+}  // namespace tessel
+
+#endif

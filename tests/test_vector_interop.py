@@ -1,0 +1,177 @@
+"""Vectors among other libraries' values: any sequence or buffer of as many numbers is a
+vector, an operand that is no number lets its own operator answer, and subclasses copy and
+pickle as themselves."""
+
+import array
+import copy
+import operator
+import pickle
+import threading
+
+import pytest
+
+from tessel.rect.rect import Rect
+from tessel.vector2.vector2 import Vector2
+from tessel.vector4.vector4 import Vector4
+from vector_support import Seq, kinds, needs_numpy, numpy, pygame_math
+
+# Each makes 1, 2, ... n as some library holds them; None: not a vector of n.
+CONTAINERS = {
+    "tuple": tuple, "list": list, "range": lambda xs: range(1, len(xs) + 1), "sequence": Seq,
+    "memoryview": lambda xs: memoryview(array.array("d", xs)),
+    "strided": lambda xs: memoryview(array.array("q", [x for x in xs for _ in "ab"]))[::2],
+    **{f"array {c}": (lambda c: lambda xs: array.array(c, xs))(c) for c in "bBhHiIlLqQf"},
+    **({f"ndarray {t}": (lambda t: lambda xs: numpy.array(xs, t))(t) for t in
+        ["float64", "float16", "bool", "int8", "uint64", "<f8", "=i4"]} if numpy else {}),
+    **({"reference": lambda xs: pygame_math.Vector2(*xs) if len(xs) == 2 else None}
+       if pygame_math else {}),
+}
+NOT_VECTORS = {
+    "text": lambda xs: "ab"[:len(xs)], "bytes": lambda xs: bytes(len(xs)),
+    "bytearray": lambda xs: bytearray(len(xs)), "longer": lambda xs: Seq([*xs, 0]),
+    "shorter": lambda xs: array.array("d", xs[1:]),
+    **({f"ndarray {t}": (lambda t: lambda xs: numpy.ones((1, len(xs)) if t == "2-d" else
+                                                       len(xs), None if t == "2-d" else t))(t)
+        for t in [">f8", "2-d", "object", "complex"]} if numpy else {}),
+}
+
+
+@kinds
+@pytest.mark.parametrize("container", CONTAINERS)
+def test_any_sequence_or_buffer_of_n_numbers_is_a_vector(kind, container):
+    other = CONTAINERS[container]([1, 2, 3, 4][:kind.size])
+    if other is None:
+        pytest.skip("the reference has no vector of this size")
+    values = [float(x) for x in other]  # as the container itself gives them
+    assert kind.type(other) == kind.type(*values)
+    v = kind.type(*[10.0] * kind.size)
+    same_v = v
+    v -= other
+    assert v is same_v and tuple(v) == tuple(10.0 - x for x in values)
+    assert v + other == kind.type(*[10.0] * kind.size)
+    assert v.dot(other) == sum((10 - x) * x for x in values)
+
+
+@kinds
+@pytest.mark.parametrize("container", NOT_VECTORS)
+def test_other_containers_are_not_vectors(kind, container):
+    other = NOT_VECTORS[container]([1, 2, 3, 4][:kind.size])
+    assert kind.type().__add__(other) is NotImplemented
+    assert kind.type().__isub__(other) is NotImplemented
+    with pytest.raises(TypeError):
+        kind.type(other)
+
+
+@kinds
+@pytest.mark.parametrize("number", [5, True, 2.5, "float32", "0-d"])
+def test_one_number_is_still_the_first_component(kind, number):
+    if isinstance(number, str):
+        if numpy is None:
+            pytest.skip("numpy is not installed")
+        number = numpy.float32(5) if number == "float32" else numpy.array(5.0)
+    assert tuple(kind.type(number)) == (float(number),) + (0.0,) * (kind.size - 1)
+
+
+def test_every_rect_holding_a_position_moves_with_a_foreign_velocity():
+    position = Vector2(1, 2)
+    a, b = Rect(position, (3, 4)), Rect(position, (5, 6))
+    a.position += Seq([1, 2])
+    assert a.position is position and (b.x, b.y) == (2.0, 4.0)
+    assert Vector4(b) == Vector4(2, 4, 5, 6)
+
+
+class Symbolic:
+    """A number whose float conversion refuses, and which answers itself."""
+
+    def __float__(self):
+        raise TypeError("no float for a symbol")
+
+    def __rmul__(self, other):
+        return "answered"
+
+    __rtruediv__ = __rmul__
+
+
+@kinds
+@pytest.mark.parametrize("op", [operator.mul, operator.truediv, operator.imul, operator.itruediv])
+def test_numbers_without_a_float_let_their_own_operator_answer(kind, op):
+    v = kind.type(*range(kind.size))
+    assert op(v, Symbolic()) == "answered" and tuple(v) == tuple(range(kind.size))
+    if numpy is not None:
+        assert type(op(kind.type(), numpy.ones(kind.size))) is numpy.ndarray
+    with pytest.raises(OverflowError):
+        op(v, 10 ** 400)  # a number too large for a float raises, as floats do
+
+
+# Subclasses with constructors of their own; their calls are counted per thread (the suite
+# also runs in several threads at once).
+CALLS = threading.local()
+
+
+def named(base):
+    """A subclass of base whose constructor takes a name first."""
+
+    def __init__(self, name, *components):
+        base.__init__(self, *components)
+        self.name = name
+        CALLS.n = getattr(CALLS, "n", 0) + 1
+
+    return type(f"Named{len(base())}", (base,), {"__init__": __init__})
+
+
+Named2, Named4 = named(Vector2), named(Vector4)
+
+
+class Slotted2(Named2):
+    __slots__ = ("tag",)
+
+
+class Stateful4(Named4):
+    def __getstate__(self):
+        return {"upper": self.name.upper()}
+
+    def __setstate__(self, state):
+        self.name = state["upper"].lower()
+
+
+class Fresh2(Named2):
+    def __new__(cls, *args):
+        return super().__new__(cls)
+
+
+COPIERS = {f"pickle {p}": (lambda p: lambda v: pickle.loads(pickle.dumps(v, p)))(p)
+           for p in range(pickle.HIGHEST_PROTOCOL + 1)}
+COPIERS.update({"copy": copy.copy, "deepcopy": copy.deepcopy})
+
+
+@pytest.mark.parametrize("cls", [Named2, Named4, Slotted2, Stateful4, Fresh2],
+                         ids=lambda c: c.__name__)
+@pytest.mark.parametrize("copier", COPIERS)
+def test_subclasses_come_back_as_themselves_without_their_constructor(cls, copier):
+    v = cls("spawn", *range(1, len(cls.__mro__[-2]()) + 1))
+    if cls is Slotted2:
+        v.tag = [1]
+    calls = getattr(CALLS, "n", 0)
+    w = COPIERS[copier](v)
+    assert type(w) is cls and w == v and w is not v and getattr(CALLS, "n", 0) == calls
+    assert w.name == v.name and (cls is not Slotted2 or w.tag == v.tag)
+    rect = Rect(w, Vector2()) if cls is Named2 else None
+    assert rect is None or COPIERS[copier](rect).position.name == "spawn"
+
+
+STORED = {  # pickles of [Vector2(0.1, -2), Vector4(0.1, 2, -3, 4e300)] by the first version
+    0: b"(lp0\nctessel.vector2.vector2\nVector2\np1\n(F0.10000000149011612\nF-2.0\ntp2\nRp3\n"
+       b"actessel.vector4.vector4\nVector4\np4\n(F0.1\nF2.0\nF-3.0\nF4e+300\ntp5\nRp6\na.",
+    5: b"\x80\x05\x95\x8e\x00\x00\x00\x00\x00\x00\x00]\x94(\x8c\x16tessel.vector2.vector2\x94"
+       b"\x8c\x07Vector2\x94\x93\x94G?\xb9\x99\x99\xa0\x00\x00\x00G\xc0\x00\x00\x00\x00\x00\x00"
+       b"\x00\x86\x94R\x94\x8c\x16tessel.vector4.vector4\x94\x8c\x07Vector4\x94\x93\x94(G?\xb9"
+       b"\x99\x99\x99\x99\x99\x9aG@\x00\x00\x00\x00\x00\x00\x00G\xc0\x08\x00\x00\x00\x00\x00\x00"
+       b"G~W\xe4<\x88\x00u\x9ct\x94R\x94e.",
+}
+
+
+@pytest.mark.parametrize("protocol", STORED)
+def test_stored_pickles_load_and_exact_vectors_pickle_as_before(protocol):
+    vectors = [Vector2(0.1, -2), Vector4(0.1, 2, -3, 4e300)]
+    assert pickle.loads(STORED[protocol]) == vectors
+    assert pickle.dumps(vectors, protocol) == STORED[protocol]
