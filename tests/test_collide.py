@@ -186,6 +186,8 @@ def test_each_rect_of_exact_vectors_is_read_once_and_subtypes_through_their_gett
     (lambda: collide.overlapping_pairs(5), TypeError, "'int' object is not iterable"),
     (lambda: collide.overlapping_pairs_between([Rect()], [Rect(), 2]), TypeError,
      "b[1] must be a Rect, not int"),
+    (lambda: collide.first_rect_hit([Rect(0, 0, 5, 5), 3], (0, 0, 1, 1)), TypeError,
+     "rects[1] must be a Rect, not int"),
 ])
 def test_calls_that_cannot_run(call, error, message):
     with pytest.raises(error) as caught:
