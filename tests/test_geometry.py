@@ -14,6 +14,7 @@ import pytest
 from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
+from conftest import PASS
 from rect_support import (ListSub, Rect, TupleSub, Vector2, Vector4, bare, f32,
                           fresh_interpreter, outcome, probe, probed_rect, run_python, same_all,
                           xywh)
@@ -180,7 +181,8 @@ ARGUMENTS = {
     "rects": st.one_of(st.tuples(st.lists(RECT, max_size=5), st.sampled_from([list, tuple, iter])),
                        st.tuples(st.sampled_from([5, None]), st.just(lambda v: v))),
 }
-SETTINGS = settings(max_examples=150, deadline=None,
+# In the parallel pass each of the four threads draws its own examples.
+SETTINGS = settings(max_examples=40 if PASS == "parallel" else 150, deadline=None,
                     suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large])
 
 
