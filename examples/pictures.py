@@ -1,8 +1,9 @@
 """Draws the README's pictures with the package itself, so that they show what the code
-does: docs/scene.svg (the example scene, as examples/scene.py draws it) and
+does: docs/scene.svg (the example scene, as examples/scene.py draws it),
 docs/edge-rules.svg (which points are inside a rect and which rects overlap, at the edges
-and for zero and negative sizes). Every mark's colour comes from collide_point or
-collide_rect.
+and for zero and negative sizes; every mark's colour comes from collide_point or
+collide_rect) and docs/toolbox.svg (union, clip, clamp and inflate: every red rect is the
+function's own result).
 
     PYTHONPATH=build/py314/stage python3.14 examples/pictures.py [--out DIR]
 """
@@ -14,6 +15,7 @@ import os
 
 import scene
 from scene import FREE, OVERLAPPING, WALL, svg_document, svg_point, svg_rect, svg_text
+from tessel import geometry
 from tessel.rect.rect import Rect
 
 SCALE, PANEL, TOP = 24, 200, 40  # pixels per unit, panel width, room for the titles
@@ -98,6 +100,65 @@ def edge_rules_svg():
     return svg_document(10 + len(panels) * PANEL, legend + 10, body)
 
 
+def values(rect):
+    return "(" + ", ".join(f"{v:g}" for v in rect) + ")"
+
+
+def toolbox_panel(origin, title, inputs, results, lines):
+    """Inputs grey (the first) and blue, results red: each a (rect, dashed) pair; a dashed
+    result is an outline."""
+    body = [svg_text(origin[0], 20, title)]
+    body += [svg_rect(r, WALL if i == 0 else FREE, SCALE, origin, 0.25, dash)
+             for i, (r, dash) in enumerate(inputs)]
+    body += [svg_rect(r, OVERLAPPING, SCALE, origin, 0.05 if dash else 0.45, dash)
+             for r, dash in results]
+    return body + caption(origin, lines)
+
+
+def union_panel(origin):
+    a, b = Rect(0.5, 0.5, 3, 2), Rect(2.5, 2, 4, 2.5)
+    u = geometry.union(a, b)
+    return toolbox_panel(origin, "union: the box around both", [(a, False), (b, False)],
+                         [(u, True)], [f"a {values(a)}", f"b {values(b)}",
+                                       f"union(a, b) {values(u)}"])
+
+
+def clip_panel(origin):
+    a, b, beside = Rect(0.5, 0.5, 4, 3), Rect(2.5, 2, 4, 2.5), Rect(4.5, 0.5, 2, 1)
+    c, touching = geometry.clip(a, b), geometry.clip(a, beside)
+    return toolbox_panel(origin, "clip: the overlap", [(a, False), (b, False)], [(c, False)],
+                         [f"clip(a, b) {values(c)}", f"clip(a, {values(beside)})",
+                          f"touching: {values(touching)}"])
+
+
+def clamp_panel(origin):
+    bounds, r, wide = Rect(0.5, 0.5, 6, 4), Rect(5, 3.5, 2.5, 1.5), Rect(1, 1, 6.5, 0.8)
+    inside, centred = geometry.clamp(r, bounds), geometry.clamp(wide, bounds)
+    return toolbox_panel(origin, "clamp: moved inside bounds",
+                         [(bounds, False), (r, True), (wide, True)],
+                         [(inside, False), (centred, False)],
+                         [f"bounds {values(bounds)}", f"r {values(r)}",
+                          f"clamp(r, bounds) {values(inside)}", f"wider {values(wide)}:",
+                          f"centred {values(centred)}"])
+
+
+def inflate_panel(origin):
+    r = Rect(2, 1.5, 3, 2)
+    grown, shrunk = geometry.inflate(r, 2, 1), geometry.inflate(r, -2, -1)
+    return toolbox_panel(origin, "inflate: the centre stays", [(r, False)],
+                         [(grown, True), (shrunk, False)],
+                         [f"r {values(r)}", f"inflate(r, 2, 1) {values(grown)}",
+                          f"inflate(r, -2, -1) {values(shrunk)}"])
+
+
+def toolbox_svg():
+    panels = [union_panel, clip_panel, clamp_panel, inflate_panel]
+    body = []
+    for i, panel in enumerate(panels):
+        body += panel((10 + i * PANEL, TOP))
+    return svg_document(10 + len(panels) * PANEL, TOP + 226, body)
+
+
 def main(argv=None):
     top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -106,8 +167,9 @@ def main(argv=None):
     os.makedirs(out, exist_ok=True)
     with contextlib.redirect_stdout(io.StringIO()):
         scene.main(["--svg", os.path.join(out, "scene.svg")])
-    with open(os.path.join(out, "edge-rules.svg"), "w", encoding="utf-8") as f:
-        f.write(edge_rules_svg())
+    for name, draw in (("edge-rules.svg", edge_rules_svg), ("toolbox.svg", toolbox_svg)):
+        with open(os.path.join(out, name), "w", encoding="utf-8") as f:
+            f.write(draw())
     print("pictures written to", out)
 
 

@@ -3,6 +3,7 @@ the native method table, and running code in a fresh interpreter."""
 
 import ctypes
 import json
+import math
 import os
 import subprocess
 import sys
@@ -33,6 +34,30 @@ def xy(vector):
 
 def xyzw(vector):
     return (vector.x, vector.y, vector.z, vector.w)
+
+
+def f32(value):
+    """A double narrowed to single precision, round to nearest, as a vector component."""
+    return ctypes.c_float(float(value)).value
+
+
+def same(a, b):
+    """Equal as stored values: NaN is NaN, and 0.0 is not -0.0."""
+    if math.isnan(a) or math.isnan(b):
+        return math.isnan(a) and math.isnan(b)
+    return a == b and math.copysign(1, a) == math.copysign(1, b)
+
+
+def same_all(got, expected):
+    return len(got) == len(expected) and all(map(same, got, expected))
+
+
+def outcome(call):
+    """What a call gives: its result, or its exception's type, message and notes."""
+    try:
+        return call()
+    except Exception as e:
+        return type(e), str(e), getattr(e, "__notes__", [])
 
 
 def bare():

@@ -13,7 +13,7 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 from rect_support import (HEADER, ListSub, Rect, TupleSub, Vector2, Vector4, bare,
-                          fresh_interpreter, probe, run_python, size_changed)
+                          fresh_interpreter, outcome, probe, run_python, size_changed)
 from tessel.collide import collide
 
 # ---------------------------------------------------------------------------------------
@@ -58,13 +58,6 @@ def model_pairs(a, b=None):
     return [(i, j) for i in range(len(a)) for j in range(i + 1 if same else 0, len(b))
             if noted(f"while testing {names[0]}[{i}] against {names[1]}[{j}]",
                      lambda: a[i].collide_rect(b[j]))]
-
-
-def outcome(call):
-    try:
-        return call()
-    except Exception as e:
-        return type(e), str(e), getattr(e, "__notes__", [])
 
 
 # ---------------------------------------------------------------------------------------
@@ -193,6 +186,8 @@ def test_each_rect_of_exact_vectors_is_read_once_and_subtypes_through_their_gett
     (lambda: collide.overlapping_pairs(5), TypeError, "'int' object is not iterable"),
     (lambda: collide.overlapping_pairs_between([Rect()], [Rect(), 2]), TypeError,
      "b[1] must be a Rect, not int"),
+    (lambda: collide.first_rect_hit([Rect(0, 0, 5, 5), 3], (0, 0, 1, 1)), TypeError,
+     "rects[1] must be a Rect, not int"),
 ])
 def test_calls_that_cannot_run(call, error, message):
     with pytest.raises(error) as caught:

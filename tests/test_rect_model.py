@@ -7,7 +7,6 @@ and every write narrows the stored result to single precision again.
 """
 
 import copy
-import ctypes
 import math
 import pickle
 
@@ -15,7 +14,7 @@ import pytest
 from hypothesis import given, settings
 from hypothesis import strategies as st
 
-from rect_support import Rect, Vector2, Vector4, xy, xywh
+from rect_support import Rect, Vector2, Vector4, f32, same, same_all, xy, xywh
 
 MODEST = settings(max_examples=60, deadline=None)
 
@@ -24,22 +23,6 @@ numbers = st.one_of(st.floats(), st.floats(-1e4, 1e4),
                     st.floats(-1e4, 1e4).map(lambda v: v + 1 / 3),
                     st.integers(-2**64, 2**64))
 quads = st.tuples(numbers, numbers, numbers, numbers)
-
-
-def f32(value):
-    """A double narrowed to single precision, round to nearest, as a vector component."""
-    return ctypes.c_float(float(value)).value
-
-
-def same(a, b):
-    """Equal as stored values: NaN is NaN, and 0.0 is not -0.0."""
-    if math.isnan(a) or math.isnan(b):
-        return math.isnan(a) and math.isnan(b)
-    return a == b and math.copysign(1, a) == math.copysign(1, b)
-
-
-def same_all(got, expected):
-    return len(got) == len(expected) and all(map(same, got, expected))
 
 
 class Model:

@@ -53,3 +53,12 @@ assert_type(velocity.angle_to((1, 0)), float)
 length, degrees = velocity.as_polar()
 assert_type(Vector2.from_polar((length, degrees)), Vector2)
 assert_type(Vector4(r.get_tuple()).clamp_magnitude(2).reflect(memoryview(b"").cast("d")), Vector4)
+
+from tessel import geometry
+
+assert_type(geometry.union_all(rects), Rect)
+assert_type(geometry.union_all(Rect(i, 0, 1, 1) for i in range(3)), Rect)
+assert_type(geometry.move(r, (1, 2.5)), Rect)
+assert_type(geometry.scale_by([0, 0, 4, 4], 2, None), Rect)
+assert_type(geometry.clamp(geometry.inflate(r, 2, 2), (0, 0, 640, 480)), Rect)
+assert_type(geometry.contains(geometry.fit(r, rects[0]), geometry.clip(r, rects[1])), bool)

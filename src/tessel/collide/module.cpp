@@ -1,6 +1,5 @@
 // Module start-up: imports the Rect type with its method table and the vector types
-// (common/types.hpp), and checks what reading a Vector2's record in place of its attribute
-// access relies on.
+// (common/types.hpp).
 #include <Python.h>
 
 #include "common/ref.hpp"
@@ -14,14 +13,10 @@ State g_state;
 namespace {
 
 int exec(PyObject *) {
-    g_state.vector2_record = false;  // until this import has checked the type it records
     if (!import_package_types(g_state.types)) {
         return -1;
     }
-    const ImportedType &vector2 = g_state.types.vector2;
     g_state.rect_vtab = g_state.types.rect_table();
-    g_state.vector2_record = vector2.own && vector2.components[static_cast<int>(Component::x)] &&
-                             vector2.components[static_cast<int>(Component::y)];
     g_state.types.mark_complete();
     return 0;
 }

@@ -99,7 +99,8 @@ bool hits(PyObject *seq, Read read, bool first, Fast fast, Make make, Ask ask,
         if (hit) {
             found.push_back(i);
             if (first) {
-                break;
+                // The rects after it are not tested, but every item must be a Rect.
+                return rects.check("rects", i + 1);
             }
         }
     }

@@ -1,27 +1,10 @@
 // Reading the rects of a query (its point or rect argument: common/arguments.hpp).
 #include "read.hpp"
 
-#include <atomic>
-
-#include "common/fields.hpp"
+#include "common/records.hpp"
 
 namespace tessel::collide {
 namespace {
-
-// The vector module stores components with relaxed atomic access; loads match it.
-double load(float &component) noexcept {
-    return std::atomic_ref<float>(component).load(std::memory_order_relaxed);
-}
-
-bool exact_vector2(PyObject *o) noexcept { return Py_IS_TYPE(o, g_state.types.vector2.type); }
-
-Bounds bounds_from(PyObject *position, PyObject *size) noexcept {
-    auto &p = reinterpret_cast<Vector2Object *>(position)->data;
-    auto &s = reinterpret_cast<Vector2Object *>(size)->data;
-    double x = load(p.x);
-    double y = load(p.y);
-    return {x, x + load(s.x), y, y + load(s.y)};
-}
 
 void add_note(Ref note) noexcept {
     PyObject *exc = PyErr_GetRaisedException();
@@ -81,18 +64,12 @@ bool Rects::check(const char *name, Py_ssize_t from) const {
 }
 
 bool read_bounds(PyObject *rect, Bounds *out) noexcept {
-    if (!g_state.vector2_record) {
+    double v[4];
+    if (!read_rect_records(g_state.types, rect, v)) {
         return false;
     }
-    // In the rect's critical section no field can be replaced, so its vectors stay alive
-    // while their records are read; no Python code runs meanwhile.
-    return with_fields(reinterpret_cast<RectObject *>(rect), [out](PyObject *p, PyObject *s) {
-        if (!exact_vector2(p) || !exact_vector2(s)) {
-            return false;
-        }
-        *out = bounds_from(p, s);
-        return true;
-    });
+    *out = {v[0], v[0] + v[2], v[1], v[1] + v[3]};
+    return true;
 }
 
 void note_rect(const char *name, Py_ssize_t i) noexcept {

@@ -13,10 +13,6 @@ namespace tessel::collide {
 struct State {
     PackageTypes types{"tessel.collide.collide"};
     RectVTable *rect_vtab = nullptr;  // types.rect_table(), at hand
-    // Whether an exact Vector2's record holds what its attribute access x and y gives, so
-    // that reading the record gives the very same values: the vector module's own type,
-    // whose x and y are its descriptors over the record.
-    bool vector2_record = false;
 };
 
 extern State g_state;

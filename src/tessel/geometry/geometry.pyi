@@ -1,0 +1,104 @@
+# Types of the compiled module tessel.geometry.geometry.
+"""Everyday rect operations: union, clip, clamp, inflate and friends, as functions.
+
+Each rect argument takes every form `Rect.collide_rect` takes: a `Rect`, a `Vector4`
+(x, y, z, w as left, top, width, height), or a tuple or list of four numbers, with its
+errors (ValueError "rect for collision must be a Rect, Vector4, tuple, or list of length
+4" for any other kind or length, the float conversion's TypeError for a value that is not
+a number). Each result is a new `Rect` holding two new vectors of its own, never shared
+with an argument: changing it changes no argument, and the other way round.
+
+One rule for odd values. A rect is read as (x, y, w, h) in double precision, and its
+edges are computed as its properties compute them (left = x, right = x + w, centre =
+x + w * 0.5); the result's values are stored at the vectors' single precision. No function
+but `normalized` changes the sign of a size: a negative size is taken as it stands
+(left = x, right = x + w even when w < 0). A NaN gives NaN in every result value computed
+from it; infinities follow IEEE arithmetic (so a span from -inf of width inf has a NaN
+right edge). A `Vector2` subtype is read through its attribute access, as the properties
+read it.
+"""
+
+from collections.abc import Iterable
+from typing import SupportsFloat, SupportsIndex
+
+from tessel.rect.rect import Rect
+from tessel.vector2.vector2 import Vector2
+from tessel.vector4.vector4 import Vector4
+
+_Number = SupportsFloat | SupportsIndex
+_RectLike = Rect | Vector4 | tuple[_Number, _Number, _Number, _Number] | list[_Number]
+_Pair = Vector2 | tuple[_Number, _Number] | list[_Number]
+
+def copy(r: _RectLike, /) -> Rect:
+    """A new rect with the same x, y, w and h, and vectors of its own: the independent copy
+    that `Rect(r)` and `copy.copy(r)`, which share r's vectors, are not.
+    """
+def move(r: _RectLike, offset: _Pair, /) -> Rect:
+    """`r` moved by `offset`: (x + dx, y + dy, w, h).
+
+    `offset` takes every form `Rect.collide_point` takes (a `Vector2`, or a tuple or list
+    of two numbers), with its errors: ValueError "Point must be a Vector2, tuple, or list
+    of length 2" for any other kind or length.
+    """
+def inflate(r: _RectLike, dw: _Number, dh: _Number, /) -> Rect:
+    """`r` grown by `dw` in width and `dh` in height, its centre kept:
+    (x - dw / 2, y - dh / 2, w + dw, h + dh). Negative amounts shrink it, past zero to a
+    negative size.
+    """
+def scale_by(r: _RectLike, sx: _Number, sy: _Number | None = None, /) -> Rect:
+    """`r` with its width times `sx` and its height times `sy` (`sx` when `sy` is omitted or
+    None), its centre kept: each new x is `centerx - w * sx / 2`, computed as the `centerx`
+    property and setter compute it.
+
+    A negative factor gives a negative size about the same centre (`scale_by(r, -1)`
+    covers r's area with both signs flipped); a factor of 0 gives a point at the centre.
+    """
+def union(a: _RectLike, b: _RectLike, /) -> Rect:
+    """The smallest rect whose edges enclose both rects' edges: left and top the smaller of
+    the two, right and bottom the larger; its width is right - left.
+
+    Edges are taken as they stand: a rect of zero size counts as its point, and a
+    negative size is not normalised first.
+    """
+def union_all(rects: Iterable[_RectLike], /) -> Rect:
+    """The union of every rect of any iterable (a generator too, read once, in order); the
+    union of one rect has its edges.
+
+    Raises ValueError "union_all() iterable argument is empty" when there is none. An
+    item's own error carries a note naming it (`while reading rects[3]`).
+    """
+def clip(a: _RectLike, b: _RectLike, /) -> Rect:
+    """The overlap of two rects: when they overlap by the open rule of
+    `Rect.collide_rect`, the rect between the larger left and top and the smaller right
+    and bottom; otherwise (touching, apart, a NaN anywhere) a zero-size rect at a's
+    position, `Rect(a.x, a.y, 0, 0)`.
+    """
+def clamp(r: _RectLike, bounds: _RectLike, /) -> Rect:
+    """`r` moved, its size kept, so that on each axis it lies inside `bounds`: its left at
+    bounds' left if it sticks out there, else its right at bounds' right if it sticks out
+    there. On an axis where r is wider (taller) than `bounds`, it is centred on `bounds`
+    instead.
+
+    On an axis where any edge of either rect is NaN, the result's x (or y) is NaN: where
+    it would lie is unknown.
+    """
+def fit(r: _RectLike, bounds: _RectLike, /) -> Rect:
+    """`r` scaled, keeping its aspect ratio, to the largest size that fits inside
+    `bounds`, centred on it. The factor is the smaller of |bounds.w| / |r.w| and
+    |bounds.h| / |r.h|, and the signs of r's size are kept.
+
+    An axis where r's size is 0 sets no limit and keeps its 0: a zero-size r becomes a
+    point at the centre of `bounds`. A zero-size `bounds` gives a point at its position.
+    """
+def contains(a: _RectLike, b: _RectLike, /) -> bool:
+    """Whether `b` lies inside `a`, borders included: both of b's corners (x, y) and
+    (right, bottom) within a by the closed rule of `Rect.collide_point`.
+
+    So a rect contains itself and a rect inside it that touches its border; a rect with a
+    negative width or height contains nothing; a NaN anywhere means False.
+    """
+def normalized(r: _RectLike, /) -> Rect:
+    """The same area with a size of positive signs: where the width is negative, x moves
+    to the right edge (x + w) and the width becomes -w; the same for the height. Other
+    rects come back as copies.
+    """

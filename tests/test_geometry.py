@@ -1,0 +1,393 @@
+"""The rect toolbox: every function gives what a small model of its rules gives, on every
+kind of argument (wrong ones raise what Rect.collide_rect or collide_point raises for
+them), reads its arguments as those methods do, and returns rects of vectors of its own."""
+
+import itertools
+import math
+import sys
+import threading
+from concurrent.futures import ThreadPoolExecutor
+from decimal import Decimal
+from fractions import Fraction
+
+import pytest
+from hypothesis import HealthCheck, given, settings
+from hypothesis import strategies as st
+
+from conftest import PASS
+from rect_support import (ListSub, Rect, TupleSub, Vector2, Vector4, bare, f32,
+                          fresh_interpreter, outcome, probe, probed_rect, run_python, same_all,
+                          xywh)
+from tessel import geometry
+from tessel.geometry import geometry as module
+
+# ---------------------------------------------------------------------------------------
+# The model, from the rules: a rect is (x, y, w, h) read as doubles; right = x + w and
+# centre = x + w * 0.5 as the properties compute them; sizes as they stand; NaN spreads;
+# every result value is stored at single precision.
+
+PROBE = Rect(0, 0, 1, 1)
+
+
+def read_rect(arg):
+    PROBE.collide_rect(arg)  # a wrong kind raises the method's own error
+    if isinstance(arg, Rect):
+        arg = (arg.position.x, arg.position.y, arg.size.x, arg.size.y)
+    elif isinstance(arg, Vector4):
+        arg = (arg.x, arg.y, arg.z, arg.w)
+    return tuple(map(float, arg))
+
+
+def read_pair(arg):
+    PROBE.collide_point(arg)
+    return tuple(map(float, (arg.x, arg.y) if isinstance(arg, Vector2) else arg[:2]))
+
+
+def read_number(value):
+    holder = Vector4()  # a component write is the interpreter's float conversion
+    holder.x = value
+    return holder.x
+
+
+def read_rects(items):
+    values = []
+    for i, item in enumerate(items):
+        try:
+            values.append(read_rect(item))
+        except Exception as e:
+            e.add_note(f"while reading rects[{i}]")
+            raise
+    if not values:
+        raise ValueError("union_all() iterable argument is empty")
+    return values
+
+
+READERS = {"rect": read_rect, "pair": read_pair, "number": read_number, "rects": read_rects,
+           "factor": lambda v: v if v is None else read_number(v)}
+
+
+def smallest(*values):
+    return math.nan if any(map(math.isnan, values)) else min(values)
+
+
+def largest(*values):
+    return math.nan if any(map(math.isnan, values)) else max(values)
+
+
+def per_axis(rule, *rects):
+    """Applies rule(span, ...) to the (start, length) spans of each axis."""
+    (x, w), (y, h) = (rule(*(r[i::2] for r in rects)) for i in (0, 1))
+    return x, y, w, h
+
+
+def centred(length, around):
+    return around[0] + around[1] * 0.5 - length * 0.5, length
+
+
+def union_all(rects):
+    def span(*spans):
+        low = smallest(*(s for s, _ in spans))
+        return low, largest(*(s + n for s, n in spans)) - low
+
+    return per_axis(span, *rects)
+
+
+def scale_by(r, sx, sy=None):
+    sy = sx if sy is None else sy
+    (x, w), (y, h) = centred(r[2] * sx, r[0::2]), centred(r[3] * sy, r[1::2])
+    return x, y, w, h
+
+
+def clip(a, b):
+    def span(p, q):
+        low = largest(p[0], q[0])
+        return low, smallest(p[0] + p[1], q[0] + q[1]) - low
+
+    return per_axis(span, a, b) if overlap(a, b) else (a[0], a[1], 0.0, 0.0)
+
+
+def clamp(s, b):
+    if any(map(math.isnan, (s[0], s[0] + s[1], b[0], b[0] + b[1]))):
+        return math.nan, s[1]
+    if s[1] > b[1]:
+        return centred(s[1], b)
+    if s[0] < b[0]:
+        return b[0], s[1]
+    return (b[0] + b[1] - s[1] if s[0] + s[1] > b[0] + b[1] else s[0]), s[1]
+
+
+def fit(r, b):
+    scale = smallest(*(abs(b[i]) / abs(r[i]) if r[i] != 0 else math.inf for i in (2, 3)))
+    return per_axis(lambda s, room: centred(s[1] if s[1] == 0 else s[1] * scale, room), r, b)
+
+
+def overlap(a, b):
+    return all(a[i] < b[i] + b[i + 2] and b[i] < a[i] + a[i + 2] for i in (0, 1))
+
+
+def holds(a, b):
+    return all(a[i] <= e <= a[i] + a[i + 2] for i in (0, 1) for e in (b[i], b[i] + b[i + 2]))
+
+
+MODEL = {
+    "copy": lambda r: r,
+    "move": lambda r, d: (r[0] + d[0], r[1] + d[1], r[2], r[3]),
+    "inflate": lambda r, dw, dh: (r[0] - dw / 2, r[1] - dh / 2, r[2] + dw, r[3] + dh),
+    "scale_by": scale_by,
+    "union": lambda a, b: union_all([a, b]),
+    "union_all": union_all,
+    "clip": clip,
+    "clamp": lambda r, b: per_axis(clamp, r, b),
+    "fit": fit,
+    "contains": holds,
+    "normalized": lambda r: per_axis(lambda s: (s[0] + s[1], -s[1]) if s[1] < 0 else s, r),
+}
+SIGNATURES = {"copy": "rect", "move": "rect pair", "inflate": "rect number number",
+              "scale_by": "rect number factor", "union": "rect rect", "union_all": "rects",
+              "clip": "rect rect", "clamp": "rect rect", "fit": "rect rect",
+              "contains": "rect rect", "normalized": "rect"}
+
+
+def model(name, args):
+    kinds = SIGNATURES[name].split()
+    return MODEL[name](*(READERS[k](a) for k, a in zip(kinds, args)))
+
+
+# ---------------------------------------------------------------------------------------
+# Generated arguments: exact vectors, Vector2 subtypes giving ints, fractions and floats,
+# Vector4 and sequences holding any double; finite, huge, zero, negative, infinite, NaN.
+
+FEW = [0.0, -0.0, 1.0, 2.0, 3.0, -1.0, -2.0, 0.5, 10.0, math.nan, math.inf, -math.inf, 3e38,
+       1e300, 5e-324]
+VALUES = st.one_of(st.sampled_from(FEW), st.integers(-4, 12).map(float),
+                   st.floats(width=32, min_value=-20, max_value=20), st.floats())
+ODD = st.one_of(VALUES, st.integers(-4, 12), st.builds(Fraction, st.integers(-8, 24), st.just(2)))
+QUAD, ODD_QUAD = st.tuples(*[VALUES] * 4), st.tuples(*[ODD] * 4)
+RECT = st.one_of(
+    QUAD.map(lambda q: Rect(*q)), QUAD.map(lambda q: Rect(*q)),
+    ODD_QUAD.map(lambda q: Rect(probe(*q[:2]), probe(*q[2:]))), QUAD.map(lambda q: Vector4(*q)),
+    ODD_QUAD, ODD_QUAD.map(list), ODD_QUAD.map(TupleSub), ODD_QUAD.map(ListSub),
+    st.sampled_from([None, 4, "abcd", (1, 2, 3), [1, 2, 3, 4, 5], Vector2(), bare(),
+                     (0, 0, "w", 1), (10 ** 400, 0, 0, 0), Rect(probe(1, KeyError), Vector2())]))
+PAIR = st.one_of(st.tuples(ODD, ODD), st.lists(ODD, min_size=2, max_size=2),
+                 st.builds(Vector2, VALUES, VALUES), st.builds(probe, ODD, ODD),
+                 st.sampled_from([None, 3, (1, 2, 3), Vector4(), "ab", ("a", 1)]))
+NUMBER = st.one_of(VALUES, VALUES, st.integers(-5, 5),
+                   st.sampled_from(["s", None, 10 ** 400, Decimal("1.5")]))
+OMITTED = object()
+ARGUMENTS = {
+    "rect": RECT, "pair": PAIR, "number": NUMBER,
+    "factor": st.one_of(st.just(OMITTED), st.none(), NUMBER),
+    "rects": st.one_of(st.tuples(st.lists(RECT, max_size=5), st.sampled_from([list, tuple, iter])),
+                       st.tuples(st.sampled_from([5, None]), st.just(lambda v: v))),
+}
+# In the parallel pass each of the four threads draws its own examples.
+SETTINGS = settings(max_examples=40 if PASS == "parallel" else 150, deadline=None,
+                    suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large])
+
+
+def vectors_of(args):
+    found = []
+    for a in args:
+        if isinstance(a, Rect):
+            found += [a.position, a.size]
+        elif isinstance(a, (list, tuple)):
+            found += vectors_of(a)
+    return found
+
+
+@pytest.mark.parametrize("name", sorted(SIGNATURES))
+@SETTINGS
+@given(data=st.data())
+def test_every_function_agrees_with_the_model(name, data):
+    drawn = [data.draw(ARGUMENTS[k], label=k) for k in SIGNATURES[name].split()]
+    drawn = [a for a in drawn if a is not OMITTED]
+    # union_all takes (items, form): each side gets a fresh iterable of the same items.
+    fresh = (lambda: [drawn[0][1](drawn[0][0])]) if name == "union_all" else (lambda: drawn)
+    expected = outcome(lambda: model(name, fresh()))
+    got = outcome(lambda: getattr(module, name)(*fresh()))
+    if isinstance(got, Rect):
+        assert type(got.position) is Vector2 and type(got.size) is Vector2
+        assert not any(v is got.position or v is got.size for v in vectors_of(drawn))
+        assert not isinstance(expected, tuple) or len(expected) == 4, expected
+        assert same_all(xywh(got), [f32(v) for v in expected]), (xywh(got), expected)
+    else:
+        assert got == expected
+
+
+# ---------------------------------------------------------------------------------------
+# What the model leaves open: the decisions users meet first, read order, hostile code.
+
+
+@pytest.mark.parametrize("call, expected", [
+    (lambda: geometry.fit((0, 0, 0, 0), (0, 0, 10, 4)), (5, 2, 0, 0)),  # a point, centred
+    (lambda: geometry.fit((3, 3, 4, 2), (10, 10, 0, 0)), (10, 10, 0, 0)),  # into a point
+    (lambda: geometry.fit((0, 0, 0, 2), (0, 0, 10, 4)), (5, 0, 0, 4)),  # zero width: no limit
+    (lambda: geometry.fit((0, 0, -4, 2), (0, 0, 10, 10)), (10, 2.5, -10, 5)),  # signs kept
+    (lambda: geometry.clamp((math.nan, 5, 2, 2), (0, 0, 10, 10)), (math.nan, 5, 2, 2)),
+    (lambda: geometry.clamp((20, 5, 2, 2), (math.nan, 0, 10, 10)), (math.nan, 5, 2, 2)),
+    (lambda: geometry.clamp((0, 0, 20, 2), (0, 0, 10, 10)), (-5, 0, 20, 2)),  # centred
+    (lambda: geometry.union((0, 0, 2, 2), (5, 5, -1, -1)), (0, 0, 4, 4)),  # edges as given
+    (lambda: geometry.scale_by((0, 0, 10, 4), -1), (10, 4, -10, -4)),  # mirrored in place
+    (lambda: geometry.clip((0, 0, 2, 2), (2, 0, 2, 2)), (0, 0, 0, 0)),  # touching only
+    (lambda: geometry.normalized((5, 4, -4, -3)), (1, 1, 4, 3)),
+    (lambda: geometry.contains((0, 0, 4, 4), (0, 0, 4, 4)), True),
+    (lambda: geometry.contains((0, 0, 4, 4), (1, 1, -2, 2)), False),  # its left edge is out
+    (lambda: geometry.contains((4, 0, -4, 4), (1, 1, 1, 1)), False),  # holds nothing
+])
+def test_edge_cases_users_meet_first(call, expected):
+    got = call()
+    assert got is expected if isinstance(expected, bool) else same_all(xywh(got), expected)
+
+
+@pytest.mark.parametrize("call, message", [
+    (lambda: module.copy(), "copy() takes exactly 1 argument (0 given)"),
+    (lambda: module.move(PROBE), "move() takes exactly 2 arguments (1 given)"),
+    (lambda: module.scale_by(PROBE), "scale_by() takes from 2 to 3 arguments (1 given)"),
+    (lambda: module.inflate(PROBE, dw=1, dh=1),
+     "tessel.geometry.geometry.inflate() takes no keyword arguments"),
+])
+def test_calls_that_cannot_run(call, message):
+    with pytest.raises(TypeError) as caught:
+        call()
+    assert str(caught.value) == message
+
+
+def test_the_package_re_exports_every_function():
+    assert sorted(geometry.__all__) == sorted(SIGNATURES)
+    assert all(getattr(geometry, n) is getattr(module, n) for n in SIGNATURES)
+
+
+@pytest.mark.parametrize("name", sorted(set(SIGNATURES) - {"union_all"}))
+def test_arguments_are_read_once_each_in_order_as_the_methods_read_them(name):
+    log = []
+    sample = {"rect": lambda: probed_rect(1.0, 2.0, 3.0, 4.0, log)[0], "number": lambda: 2.0,
+              "pair": lambda: probe(1.0, 1.0, log, "pt"), "factor": lambda: 0.5}
+    args = [sample[k]() for k in SIGNATURES[name].split()]
+    getattr(module, name)(*args)
+    ours, log[:] = log[:], []
+    for a in args:
+        if isinstance(a, (Rect, Vector2)):
+            (PROBE.collide_rect if isinstance(a, Rect) else PROBE.collide_point)(a)
+    assert ours == log and ours
+
+
+def meddling(action):
+    """A vector whose component reads run `action` first, 3 times in all."""
+    budget = [3]
+
+    class Meddling(Vector2):
+        @property
+        def x(self):
+            budget[0] -= 1
+            if budget[0] >= 0:
+                action()
+            return 1.0
+
+        y = x
+
+    return Meddling()
+
+
+@pytest.mark.parametrize("action", ["empty", "empty itself", "reinit", "clear list", "reenter"])
+@pytest.mark.parametrize("name", ["copy", "union", "clamp", "union_all", "move"])
+def test_code_run_while_reading_cannot_crash_a_call(name, action):
+    victim, items = Rect(0, 0, 2, 2), [Rect(i, i, 1, 1) for i in range(20)]
+    act = {"empty": lambda: (setattr(victim, "position", None), delattr(victim, "size")),
+           "empty itself": lambda: (setattr(hostile, "position", None), delattr(hostile, "size")),
+           "reinit": lambda: victim.__init__(9, 9, 1, 1), "clear list": items.clear,
+           "reenter": lambda: module.union_all(items)}[action]
+    items[5] = hostile = Rect(meddling(act), meddling(act))
+    call = {"copy": lambda: module.copy(hostile), "union": lambda: module.union(hostile, victim),
+            "clamp": lambda: module.clamp(victim, hostile),
+            "union_all": lambda: module.union_all(items),
+            "move": lambda: module.move(victim, meddling(act))}[name]
+    result = outcome(call)
+    assert isinstance(result, Rect) or result[0] is AttributeError, result
+
+
+def test_threads_read_rects_while_another_replaces_their_vectors():
+    rects, done = [Rect(i % 7, i % 5, 3, 3) for i in range(50)], threading.Event()
+
+    def replace():
+        for k in itertools.count():
+            if done.is_set():
+                return
+            rects[k % 50].position = (Vector2(1, 1), None, Vector2(-2, 3))[k % 3]
+
+    def work():
+        return [outcome(call) for _ in range(100) for a in rects[:10] for call in (
+            lambda: module.union(a, rects[-1]), lambda: module.copy(a),
+            lambda: module.union_all(rects), lambda: module.clip(a, rects[3]))]
+
+    with ThreadPoolExecutor(4) as pool:
+        mover = pool.submit(replace)
+        results = [r for f in [pool.submit(work) for _ in range(3)] for r in f.result()]
+        done.set()
+        mover.result()
+    assert all(isinstance(r, Rect) or r[0] is AttributeError for r in results)
+
+
+STARTUP = """
+import json, sys, types
+import tessel.rect.rect as real
+seen = []
+class Meddling(types.ModuleType):  # calls the functions while the start-up looks up Rect
+    def __getattr__(self, name):
+        g = sys.modules["tessel.geometry.geometry"]
+        for call in (lambda: g.copy((0, 0, 1, 1)), lambda: g.contains((0, 0, 1, 1), (0, 0, 1, 1))):
+            try:
+                seen.append(repr(call()))
+            except Exception as e:
+                seen.append(f"{type(e).__name__}: {e}")
+        return getattr(real, name)
+sys.modules["tessel.rect.rect"] = Meddling("tessel.rect.rect")
+import tessel.geometry.geometry as g
+sys.modules["tessel.rect.rect"] = real
+print(json.dumps(seen + [repr(g.copy((0, 0, 1, 1)))]))
+"""
+
+
+@fresh_interpreter
+def test_functions_called_during_the_start_up_refuse_until_it_completes():
+    refused = ("ImportError: module 'tessel.geometry.geometry' is not ready: its import did not "
+               "complete")
+    assert run_python(STARTUP) == [refused, refused, repr(Rect(0, 0, 1, 1))]
+
+
+class Sub(Vector2):
+    pass
+
+
+R, SUB = Rect(1, 2, 3, 4), Rect(Sub(1, 1), Vector2(2, 2))
+LEAK_CALLS = {
+    "every function": lambda: [
+        module.copy(R), module.move(R, (1, 2)), module.move(SUB, Vector2(1, 1)),
+        module.inflate(R, 1, 2), module.scale_by(R, 2), module.scale_by(SUB, 2, None),
+        module.union(R, (0, 0, 1, 1)), module.union_all(iter([R, SUB, Vector4()])),
+        module.clip(R, SUB), module.clamp([0, 0, 1, 1], R), module.fit(R, SUB),
+        module.contains(R, SUB), module.normalized(Rect(1, 1, -1, -1))],
+    "failures": lambda: [outcome(call) for call in (
+        lambda: module.copy(None), lambda: module.move(R, "ab"), lambda: module.inflate(R, 1, "s"),
+        lambda: module.union_all([R, 5]), lambda: module.union_all([]),
+        lambda: module.clip(bare(), R), lambda: module.scale_by(R), lambda: module.union_all(3))],
+}
+
+
+@pytest.mark.skipif(not hasattr(sys, "gettotalrefcount"), reason="needs a debug interpreter")
+@pytest.mark.thread_unsafe(reason="measures process-wide reference and block counts")
+@pytest.mark.parametrize("name", LEAK_CALLS)
+def test_functions_do_not_leak(name):
+    import gc
+
+    def measure(rounds):
+        for _ in range(rounds):
+            LEAK_CALLS[name]()
+        gc.collect()
+        return sys.gettotalrefcount(), sys.getallocatedblocks()
+
+    rounds = 400
+    measure(20)  # warm caches: code objects, interned names, method caches
+    refs0, blocks0 = measure(1)
+    refs1, blocks1 = measure(rounds)
+    assert refs1 - refs0 < rounds // 4 and blocks1 - blocks0 < rounds // 4
