@@ -22,6 +22,20 @@ struct Pair {
     uint32_t i, j;
 };
 
+// Every buffer, kept from one call to the next as a program over plain arrays would: no
+// call pays for fresh pages.
+struct Buffers {
+    std::vector<Box> boxes, cells, sorted;
+    std::vector<Pair> pairs, scratch;
+    std::vector<uint32_t> count, start, ids, fill;
+    std::vector<float> sample;
+    struct Keyed {
+        float key;
+        uint32_t id;
+    };
+    std::vector<Keyed> order;
+} g;
+
 bool overlap(const Box &a, const Box &b) {
     return (a.x1 < b.x2) & (b.x1 < a.x2) & (a.y1 < b.y2) & (b.y1 < a.y2);
 }
@@ -32,8 +46,10 @@ void emit(std::vector<Pair> &out, uint32_t a, uint32_t b) {
 
 // Two stable counting passes: by j, then by i.
 void sort_pairs(std::vector<Pair> &pairs, uint32_t n) {
-    std::vector<Pair> scratch(pairs.size());
-    std::vector<uint32_t> count(size_t{n} + 1);
+    std::vector<Pair> &scratch = g.scratch;
+    std::vector<uint32_t> &count = g.count;
+    scratch.resize(pairs.size());
+    count.resize(size_t{n} + 1);
     auto pass = [&](const std::vector<Pair> &from, std::vector<Pair> &to, auto key) {
         std::fill(count.begin(), count.end(), 0);
         for (const Pair &p : from) {
@@ -60,7 +76,8 @@ void grid(const std::vector<Box> &boxes, std::vector<Pair> &out, double quantile
     if (n < 2) {
         return;
     }
-    std::vector<float> sample;
+    std::vector<float> &sample = g.sample;
+    sample.clear();
     for (size_t i = 0; i < n; i += std::max<size_t>(1, n / 1024)) {
         const Box &b = boxes[i];
         sample.push_back(std::max(b.x2 - b.x1, b.y2 - b.y1));
@@ -92,7 +109,8 @@ void grid(const std::vector<Box> &boxes, std::vector<Pair> &out, double quantile
 
     // Group of a box in a cell: 0 starts in both its column and row, 1 in the column only,
     // 2 in the row only, 3 in neither. Owned pairs: 0 with any, 1 with 2.
-    std::vector<uint32_t> start(size_t{ncols} * nrows * 4 + 1);
+    std::vector<uint32_t> &start = g.start;
+    start.assign(size_t{ncols} * nrows * 4 + 1, 0);
     auto cover = [&](const Box &b, auto &&f) {
         uint32_t c0 = col(b.x1), c1 = col(b.x2), r0 = row(b.y1), r1 = row(b.y2);
         for (uint32_t r = r0; r <= r1; ++r) {
@@ -107,9 +125,12 @@ void grid(const std::vector<Box> &boxes, std::vector<Pair> &out, double quantile
     for (size_t k = 1; k < start.size(); ++k) {
         start[k] += start[k - 1];
     }
-    std::vector<Box> cells(start.back());
-    std::vector<uint32_t> ids(start.back());
-    std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+    std::vector<Box> &cells = g.cells;
+    std::vector<uint32_t> &ids = g.ids;
+    std::vector<uint32_t> &fill = g.fill;
+    cells.resize(start.back());
+    ids.resize(start.back());
+    fill.assign(start.begin(), start.end() - 1);
     for (uint32_t i = 0; i < n; ++i) {
         cover(boxes[i], [&](size_t key) {
             uint32_t at = fill[key]++;
@@ -153,17 +174,16 @@ void sweep(const std::vector<Box> &boxes, std::vector<Pair> &out) {
         hy = std::max(hy, b.y1);
     }
     bool along_y = hy - ly > hx - lx;
-    struct Keyed {
-        float key;
-        uint32_t id;
-    };
-    std::vector<Keyed> order(n);
+    using Keyed = Buffers::Keyed;
+    std::vector<Keyed> &order = g.order;
+    order.resize(n);
     for (uint32_t i = 0; i < n; ++i) {
         order[i] = {along_y ? boxes[i].y1 : boxes[i].x1, i};
     }
     std::sort(order.begin(), order.end(),
               [](const Keyed &a, const Keyed &b) { return a.key < b.key; });
-    std::vector<Box> sorted(n);
+    std::vector<Box> &sorted = g.sorted;
+    sorted.resize(n);
     for (size_t k = 0; k < n; ++k) {
         const Box &b = boxes[order[k].id];
         sorted[k] = along_y ? Box{b.y1, b.x1, b.y2, b.x2} : b;
@@ -178,9 +198,6 @@ void sweep(const std::vector<Box> &boxes, std::vector<Pair> &out) {
     }
     sort_pairs(out, static_cast<uint32_t>(n));
 }
-
-// The last call's pairs, for the bench to compare with.
-std::vector<Pair> g_last;
 
 // Reads a buffer of float32 (x, y, w, h) into boxes.
 bool read(PyObject *arg, std::vector<Box> &boxes) {
@@ -205,15 +222,14 @@ bool read(PyObject *arg, std::vector<Box> &boxes) {
     return ok;
 }
 
+// The pairs stay in g.pairs until the next call, for the bench to compare with.
 template <class Method> PyObject *run(PyObject *arg, Method method) {
-    std::vector<Box> boxes;
-    if (!read(arg, boxes)) {
+    if (!read(arg, g.boxes)) {
         return nullptr;
     }
-    std::vector<Pair> out;
-    method(boxes, out);
-    g_last = std::move(out);
-    return PyLong_FromSize_t(g_last.size());
+    g.pairs.clear();
+    method(g.boxes, g.pairs);
+    return PyLong_FromSize_t(g.pairs.size());
 }
 
 PyObject *grid_pairs(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
@@ -230,8 +246,8 @@ PyObject *grid_pairs(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 PyObject *sweep_pairs(PyObject *, PyObject *arg) { return run(arg, sweep); }
 
 PyObject *last_pairs(PyObject *, PyObject *) {
-    return PyBytes_FromStringAndSize(reinterpret_cast<const char *>(g_last.data()),
-                                     static_cast<Py_ssize_t>(g_last.size() * sizeof(Pair)));
+    return PyBytes_FromStringAndSize(reinterpret_cast<const char *>(g.pairs.data()),
+                                     static_cast<Py_ssize_t>(g.pairs.size() * sizeof(Pair)));
 }
 
 #pragma GCC diagnostic push
