@@ -124,7 +124,7 @@ def main(argv=None):
     if plain_pairs is None:
         print("(the plain-array limit is not built: run scripts/bench)")
     head = (f"{'scene':8} {'n':>7} {'pairs':>9} {'list':>10} {'flat':>10} {'limit':>10} "
-            f"{'index':>11} {'list/limit':>10} {'flat/limit':>10} {'index/list':>10}")
+            f"{'by':>5} {'index':>11} {'list/limit':>10} {'flat/limit':>10} {'index/list':>10}")
     print(head)
     for name in args.scenes.split(","):
         for n in sizes:
@@ -138,6 +138,7 @@ def main(argv=None):
             rounds = max(2, args.rounds if n < 100_000 else args.rounds // 2)
             t = best_times(calls, rounds, number)
             limit = min(t.get("grid", float("nan")), t.get("sweep", float("nan")))
+            by = "grid" if t.get("grid") == limit else "sweep" if "sweep" in t else "-"
 
             def cell(key, width=10):
                 return f"{t[key]:{width},.0f}" if key in t else f"{'-':>{width}}"
@@ -146,11 +147,11 @@ def main(argv=None):
                 return f"{t[a] / b:10.2f}" if a in t and b == b else f"{'-':>10}"
 
             print(f"{name:8} {n:7,} {k:9,} {cell('list')} {cell('flat')} "
-                  f"{limit:10,.0f} {cell('index', 11)} {ratio('list', limit)} "
+                  f"{limit:10,.0f} {by:>5} {cell('index', 11)} {ratio('list', limit)} "
                   f"{ratio('flat', limit)} "
                   f"{t['index'] / t['list'] if 'index' in t else float('nan'):10.2f}{note}")
-    print("limit: the better of the plain grid and the best-axis sweep over packed floats; "
-          "index: STRtree build plus bulk query")
+    print("limit: the better (by) of the plain grid and the best-axis sweep over packed "
+          "floats; index: STRtree build plus bulk query")
 
 
 if __name__ == "__main__":

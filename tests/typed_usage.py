@@ -3,9 +3,11 @@ against the installed stubs: every line must type-check, and every assert_type m
 
 import copy
 import pickle
+from array import array
 from typing import assert_type
 
 import tessel
+from tessel.collide.collide import overlapping_pairs, overlapping_pairs_between
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
@@ -43,3 +45,7 @@ assert_type(r == rects[0], bool)
 
 restored: Rect = pickle.loads(pickle.dumps(r))
 assert_type(copy.copy(r), Rect)
+
+assert_type(overlapping_pairs(rects), list[tuple[int, int]])
+assert_type(overlapping_pairs(rects, flat=True), array[int])
+assert_type(overlapping_pairs_between(rects, [r], flat=False), list[tuple[int, int]])
