@@ -340,6 +340,8 @@ def test_each_rect_of_exact_vectors_is_read_once_and_subtypes_through_their_gett
     (lambda: collide.overlapping_pairs(5), TypeError, "'int' object is not iterable"),
     (lambda: collide.overlapping_pairs_between([Rect()], [Rect(), 2]), TypeError,
      "b[1] must be a Rect, not int"),
+    (lambda: collide.first_rect_hit([Rect(0, 0, 1, 1), 3], (0, 0, 1, 1)), TypeError,
+     "rects[1] must be a Rect, not int"),
     (lambda: collide.overlapping_pairs([], flatten=True), TypeError,
      "overlapping_pairs() got an unexpected keyword argument 'flatten'"),
     (lambda: collide.overlapping_pairs_between(a=[], b=[]), TypeError,
