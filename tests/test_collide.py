@@ -5,6 +5,8 @@ import math
 import random
 import sys
 import threading
+from array import array
+from contextlib import contextmanager
 from decimal import Decimal
 from fractions import Fraction
 
@@ -58,6 +60,38 @@ def model_pairs(a, b=None):
     return [(i, j) for i in range(len(a)) for j in range(i + 1 if same else 0, len(b))
             if noted(f"while testing {names[0]}[{i}] against {names[1]}[{j}]",
                      lambda: a[i].collide_rect(b[j]))]
+
+
+# The pair kernels: each can be made to take every call of this thread, whatever the rects.
+KERNELS = ["auto", "every", "grid", "sweep", "tree"]
+
+
+@contextmanager
+def kernel(name, cell=0.0):
+    collide._use_kernel(name, cell)
+    try:
+        yield
+    finally:
+        collide._use_kernel("auto")
+
+
+def pairs_answer(query, *lists, form=list):
+    """The pairs (or the error) of query(*lists), once the flat form has given the same."""
+    listed = outcome(lambda: query(*map(form, lists)))
+    flat = outcome(lambda: query(*map(form, lists), flat=True))
+    if isinstance(listed, list):
+        assert type(flat) is array and flat.typecode == "I"
+        assert flat.tolist() == [i for pair in listed for i in pair]
+    else:
+        assert flat == listed
+    return listed
+
+
+def each_kernel_answers(expected, query, *lists, form=list, cells=(0.0,)):
+    for name in KERNELS:
+        for cell in cells if name == "grid" else (0.0,):
+            with kernel(name, cell):
+                assert pairs_answer(query, *lists, form=form) == expected, (name, cell)
 
 
 # ---------------------------------------------------------------------------------------
@@ -137,15 +171,43 @@ def test_list_queries_answer_as_the_loop_over_the_method(query, method, first, a
 @SETTINGS
 @given(rects=rect_lists(), form=FORMS)
 def test_overlapping_pairs_are_those_of_the_loop_over_all_pairs(rects, form):
-    assert outcome(lambda: collide.overlapping_pairs(form(rects))) == outcome(
-        lambda: model_pairs(rects))
+    each_kernel_answers(outcome(lambda: model_pairs(rects)), collide.overlapping_pairs, rects,
+                        form=form)
 
 
 @SETTINGS
 @given(a=rect_lists(max_size=60), b=rect_lists(max_size=60), form=FORMS)
 def test_pairs_between_two_lists_are_those_of_the_double_loop(a, b, form):
-    assert outcome(lambda: collide.overlapping_pairs_between(form(a), form(b))) == outcome(
-        lambda: model_pairs(a, b))
+    each_kernel_answers(outcome(lambda: model_pairs(a, b)), collide.overlapping_pairs_between,
+                        a, b, form=form)
+
+
+# Rects on a lattice, for grids whose cell edges fall on it (a side of 0.5, 1, 2 or 3 from
+# an origin on it): rects exactly on cell edges, touching across them, spanning many cells
+# or all of them, and zero, -0.0, negative, infinite and NaN sizes; duplicates on purpose.
+# Far from 0, sums of a position and a small size that single precision cannot hold.
+LATTICE = st.sampled_from([-3.0, -1.0, -0.0, 0.0, 0.5, 1.0, 2.0, 3.0, 4.0, 6.0, 8.0])
+FAR = st.sampled_from([2.0 ** 24, 2.0 ** 24 + 2, 2.0 ** 24 + 4, -(2.0 ** 24)])
+SIDES = st.sampled_from([-2.0, -1.0, -0.0, 0.0, 0.25, 1.0, 1.5, 2.0, 3.0, 12.0, math.inf,
+                         -math.inf, math.nan])
+
+
+@st.composite
+def lattice_scenes(draw):
+    spot = st.one_of(LATTICE, LATTICE, LATTICE, FAR)
+    rects = draw(st.lists(st.builds(Rect, spot, spot, SIDES, SIDES), max_size=70))
+    twins = draw(st.lists(st.integers(0, max(len(rects) - 1, 0)), max_size=8)) if rects else []
+    return rects + [Rect(rects[i]) for i in twins]
+
+
+@SETTINGS
+@given(rects=lattice_scenes(), cut=st.integers(0, 80))
+def test_every_kernel_finds_the_pairs_on_cell_edges(rects, cut):
+    cells = (0.0, 0.5, 1.0, 2.0, 3.0)
+    each_kernel_answers(model_pairs(rects), collide.overlapping_pairs, rects, cells=cells)
+    a, b = rects[:cut], rects[cut:]
+    each_kernel_answers(model_pairs(a, b), collide.overlapping_pairs_between, a, b,
+                        cells=cells)
 
 
 @pytest.mark.parametrize("grid, sizes", [
@@ -158,9 +220,95 @@ def test_sweep_over_a_large_scene_finds_every_pair(grid, sizes):
     rects = [Rect(rng.randrange(grid), rng.randrange(grid), rng.choice(sizes),
                   rng.choice(sizes)) for _ in range(500)]
     rng.shuffle(rects)
-    assert collide.overlapping_pairs(rects) == model_pairs(rects)
-    assert collide.overlapping_pairs_between(rects[:200], rects[200:]) == model_pairs(
-        rects[:200], rects[200:])
+    each_kernel_answers(model_pairs(rects), collide.overlapping_pairs, rects)
+    each_kernel_answers(model_pairs(rects[:200], rects[200:]),
+                        collide.overlapping_pairs_between, rects[:200], rects[200:])
+
+
+def scattered(n, spread, sizes, seed):
+    rng = random.Random(seed)
+    return [Rect(rng.uniform(0, spread), rng.uniform(0, spread), rng.uniform(*sizes),
+                 rng.uniform(*sizes)) for _ in range(n)]
+
+
+def far_apart_crowd(n):
+    """Tiny rects crowded in a strip, and two far away: one cell would hold the crowd."""
+    rng = random.Random(3)
+    return [Rect(rng.uniform(0, 1000), rng.uniform(0, 1), 0.01, 0.01) for _ in range(n)] + [
+        Rect(1e30, 1e30, 1, 1), Rect(-1e30, -1e30, 1, 1)]
+
+
+def bundles(n, length=1000, gap=1 / 64):
+    """Long bars stacked across a bundle, two bundles apart: crowded on both axes."""
+    across = [Rect(0, i * gap, length, gap / 2) for i in range(n // 2)]
+    along = [Rect(2 * length + i * gap, 0, gap / 2, length) for i in range(n // 2)]
+    return across + along + [Rect(length / 2, 0, 1.6 * length, 1)]
+
+
+def stacks(n):
+    """A stack of short bars along each axis: each crowds the sweep on one axis."""
+    return ([Rect(0, i, 1, 0.5) for i in range(n // 2)] +
+            [Rect(i, -11, 0.5, 1) for i in range(n // 2)])
+
+
+def strewn_bars(n):
+    """Bars as long as the strip they lie in is high: every cell of a grid crowded."""
+    rng = random.Random(5)
+    return [Rect(rng.uniform(0, 6000), rng.uniform(0, 100), 100, 0.53) for _ in range(n)]
+
+
+# Scenes that suit each kernel, and what the automatic choice takes for them: few rects;
+# an even scene; points at one spot; a column (its starts share their leading bits); a
+# crowd that outliers spread over a huge grid; bars that defeat the grid that goes first;
+# stacks that defeat the sweep that goes first; bundles that defeat both.
+@pytest.mark.parametrize("chosen, scene", [
+    ("every", lambda: scattered(20, 40, (1, 20), 1)),
+    ("grid", lambda: scattered(3000, 2200, (8, 48), 2)),
+    ("grid", lambda: [Rect(5, 5, 0, 0) for _ in range(30)]),
+    ("sweep", lambda: [Rect(0, 4096 + i, 20, 1.5) for i in range(3000)]),
+    ("sweep", lambda: far_apart_crowd(3000)),
+    ("sweep", lambda: strewn_bars(3000)),
+    ("grid", lambda: stacks(2000)),
+    ("tree", lambda: bundles(3000)),
+])
+def test_the_kernel_chosen_suits_the_scene_and_all_agree(chosen, scene):
+    rects = scene()
+    expected = collide.overlapping_pairs(rects)
+    assert collide._last_kernel() == chosen
+    between = collide.overlapping_pairs_between(rects[::2], rects[1::2])
+    assert collide._last_kernel() == chosen
+    each_kernel_answers(expected, collide.overlapping_pairs, rects)
+    each_kernel_answers(between, collide.overlapping_pairs_between, rects[::2], rects[1::2])
+
+
+@st.composite
+def scenes(draw):
+    """Larger scenes of every kind the choice meets: even or crowded, on a line or not, sizes
+    alike or spread over orders of magnitude, outliers, negative and infinite sizes, and
+    rects that are asked through their method."""
+    rng = random.Random(draw(st.integers(0, 2 ** 32)))
+    spread = draw(st.sampled_from([1.0, 30.0, 1000.0, 1e6]))
+    low, high = sorted(draw(st.tuples(st.sampled_from([0.0, 0.01, 1.0, 10.0]),
+                                      st.sampled_from([0.5, 10.0, 100.0, 1e4]))))
+    on_a_line = draw(st.booleans())
+    rects = [Rect(0.0 if on_a_line else rng.uniform(0, spread), rng.uniform(0, spread),
+                  rng.uniform(low, high), rng.uniform(low, high))
+             for _ in range(draw(st.integers(24, 500)))]
+    odd = st.sampled_from([Rect(1e30, -1e30, 1, 1), Rect(0, 0, -5, 3), Rect(1, 1, math.inf, 2),
+                           Rect(Sub(2, 2), Vector2(3, 3)), Rect(0, 0, 1e5, 1e5)])
+    for rect in draw(st.lists(odd, max_size=6)):
+        rects.insert(rng.randrange(len(rects) + 1), rect)
+    return rects
+
+
+@settings(max_examples=25, deadline=None, suppress_health_check=[HealthCheck.too_slow])
+@given(rects=scenes())
+def test_the_choice_never_changes_the_answer(rects):
+    with kernel("tree"):
+        alone = collide.overlapping_pairs(rects)
+        between = collide.overlapping_pairs_between(rects[::3], rects)
+    assert pairs_answer(collide.overlapping_pairs, rects) == alone
+    assert pairs_answer(collide.overlapping_pairs_between, rects[::3], rects) == between
 
 
 # ---------------------------------------------------------------------------------------
@@ -188,11 +336,36 @@ def test_each_rect_of_exact_vectors_is_read_once_and_subtypes_through_their_gett
      "b[1] must be a Rect, not int"),
     (lambda: collide.first_rect_hit([Rect(0, 0, 5, 5), 3], (0, 0, 1, 1)), TypeError,
      "rects[1] must be a Rect, not int"),
+    (lambda: collide.overlapping_pairs([], flatten=True), TypeError,
+     "overlapping_pairs() got an unexpected keyword argument 'flatten'"),
+    (lambda: collide.overlapping_pairs_between(a=[], b=[]), TypeError,
+     "overlapping_pairs_between() takes exactly 2 arguments (0 given)"),
+    (lambda: collide.overlapping_pairs([], [], flat=True), TypeError, "exactly 1 argument"),
+    (lambda: collide.overlapping_pairs([Rect()], flat=Truthless()), ZeroDivisionError, ""),
+    (lambda: collide._use_kernel("fastest"), ValueError, "no kernel named 'fastest'"),
+    (lambda: collide._use_kernel("grid", -1.0), ValueError, "a cell side must be finite"),
 ])
 def test_calls_that_cannot_run(call, error, message):
     with pytest.raises(error) as caught:
         call()
     assert message in str(caught.value)
+
+
+class Truthless:
+    def __bool__(self):
+        raise ZeroDivisionError
+
+
+@pytest.mark.parametrize("flat, empty", [(False, []), (0, []), (True, array("I")),
+                                         ("yes", array("I"))])
+def test_flat_takes_any_truth_value(flat, empty):
+    rects = [Rect(0, 0, 2, 2), Rect(1, 1, 2, 2), Rect(9, 9, 1, 1), Rect(0.5, 0.5, 1, 1)]
+    result = collide.overlapping_pairs(rects, flat=flat)
+    assert type(result) is type(empty)
+    assert list(result) == ([(0, 1), (0, 3), (1, 3)] if empty == [] else [0, 1, 0, 3, 1, 3])
+    assert collide.overlapping_pairs_between(rects, [], flat=flat) == empty
+    collide.overlapping_pairs([Rect(0, 0, 9, 9)] * 40, flat=flat)
+    assert list(result) == list(collide.overlapping_pairs(rects, flat=flat))  # a copy of its own
 
 
 def test_empty_lists_read_no_argument():
@@ -248,10 +421,14 @@ def _actions(rects, victim):
     def empty():
         del victim.size
 
-    return {"clear": rects.clear, "grow": grow, "replace": replace, "empty": empty}
+    def pair():
+        collide.overlapping_pairs(rects[20:45] * 3, flat=True)
+
+    return {"clear": rects.clear, "grow": grow, "replace": replace, "empty": empty,
+            "pair": pair}
 
 
-@pytest.mark.parametrize("action", ["clear", "grow", "replace", "empty"])
+@pytest.mark.parametrize("action", ["clear", "grow", "replace", "empty", "pair"])
 @pytest.mark.parametrize("query", [
     lambda rs: collide.point_hits(rs, (1, 1)), lambda rs: collide.rect_hits(rs, rs[0]),
     lambda rs: collide.first_rect_hit(rs, (0, 0, 9, 9)), collide.overlapping_pairs,
@@ -261,8 +438,11 @@ def test_code_that_changes_the_rects_during_a_call_cannot_crash_it(action, query
     rects = [Rect(0, 0, 2, 2) for _ in range(50)]
     victim = rects[40]
     rects[10] = meddler(_actions(rects, victim)[action])
+    expected = outcome(lambda: query(list(rects))) if action == "pair" else None
     result = outcome(lambda: query(rects))
     assert isinstance(result, (list, int)) or result[0] is AttributeError
+    # A pairs call made meanwhile works in memory of its own.
+    assert action != "pair" or result == expected
 
 
 def test_queries_from_many_threads_while_rects_move():
@@ -310,6 +490,8 @@ LEAK_CALLS = {
     "first_rect_hit": lambda: collide.first_rect_hit(GOOD, [0, 0, 1, 1]),
     "overlapping_pairs": lambda: collide.overlapping_pairs(GOOD),
     "pairs between": lambda: collide.overlapping_pairs_between(GOOD, BAD[:5]),
+    "flat pairs": lambda: collide.overlapping_pairs(GOOD * 3, flat=True),
+    "flat pairs between": lambda: collide.overlapping_pairs_between(GOOD, GOOD, flat=True),
     "failing rect": lambda: collide.point_hits(BAD, (1, 1)),
     "failing pair": lambda: collide.overlapping_pairs(BAD),
     "failing argument": lambda: collide.rect_hits(GOOD, "ab"),
@@ -398,3 +580,27 @@ def test_import_refuses_impostors_and_can_be_retried():
     *refusals, hits, not_a_rect = run_python(f"CASES = {cases!r}\n" + IMPOSTORS)
     assert refusals == [list(case[3:]) for case in REFUSED]
     assert (hits, not_a_rect) == ([0], "rects[0] must be a Rect, not Vector4")
+
+
+@pytest.mark.thread_unsafe(reason="fills and limits the process-wide pool of working memory")
+@pytest.mark.parametrize("limit", [64 << 20, 200_000, 0])
+def test_threads_that_once_paired_many_rects_keep_little_memory(limit):
+    rects = scattered(65_000, 10_200, (8, 48), 4)
+    expected = collide.overlapping_pairs(rects, flat=True)
+    answers = []
+
+    def pair():
+        answers.append((collide.overlapping_pairs(rects, flat=True),
+                        collide.overlapping_pairs(rects[:2000])))
+
+    collide._kept_bytes(limit)
+    try:
+        threads = [threading.Thread(target=pair) for _ in range(8)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        assert answers == [(expected, collide.overlapping_pairs(rects[:2000]))] * 8
+        assert 0 < collide._kept_bytes() <= limit or limit == 0 == collide._kept_bytes()
+    finally:
+        collide._kept_bytes(64 << 20)

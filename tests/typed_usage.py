@@ -3,9 +3,11 @@ against the installed stubs: every line must type-check, and every assert_type m
 
 import copy
 import pickle
+from array import array
 from typing import assert_type
 
 import tessel
+from tessel.collide.collide import overlapping_pairs, overlapping_pairs_between
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
@@ -62,3 +64,7 @@ assert_type(geometry.move(r, (1, 2.5)), Rect)
 assert_type(geometry.scale_by([0, 0, 4, 4], 2, None), Rect)
 assert_type(geometry.clamp(geometry.inflate(r, 2, 2), (0, 0, 640, 480)), Rect)
 assert_type(geometry.contains(geometry.fit(r, rects[0]), geometry.clip(r, rects[1])), bool)
+
+assert_type(overlapping_pairs(rects), list[tuple[int, int]])
+assert_type(overlapping_pairs(rects, flat=True), array[int])
+assert_type(overlapping_pairs_between(rects, [r], flat=False), list[tuple[int, int]])

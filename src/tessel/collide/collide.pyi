@@ -7,7 +7,9 @@ index. An error raised while testing a rect carries a note naming it
 the vectors themselves; any other rect is asked through its own method.
 """
 
+from array import array
 from collections.abc import Iterable, Sequence
+from typing import Literal, overload
 
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
@@ -34,16 +36,39 @@ def first_rect_hit(rects: Iterable[Rect], other: _Other, /) -> int:
     """The index of the first rect that overlaps `other`, or -1 when none does; the rects
     after it are not tested. Arguments as for `rect_hits`.
     """
-def overlapping_pairs(rects: Iterable[Rect], /) -> list[tuple[int, int]]:
+@overload
+def overlapping_pairs(
+    rects: Iterable[Rect], /, *, flat: Literal[False] = False
+) -> list[tuple[int, int]]:
     """Every pair `(i, j)`, `i < j`, such that `rects[i].collide_rect(rects[j])`, sorted.
 
-    Sorts and sweeps: O(n log n + k) time and O(n + k) memory for n rects with positive
-    sizes and k pairs (rects with zero or negative sizes can add pairs that are examined
-    and rejected).
+    With `flat=True`, the same pairs as one `array('I')` of i0, j0, i1, j1, ... in the same
+    order, without a Python object per pair (`numpy.frombuffer` wraps it without copying).
+
+    Each call picks a uniform grid or a sort and sweep along one axis from the boxes it is
+    given, and falls back to an interval-tree sweep for inputs that defeat both: O(n + k)
+    memory for n rects and k pairs, and O(n log n + k) time for rects with positive sizes
+    (rects with zero or negative sizes can add pairs that are examined and rejected).
     """
+@overload
+def overlapping_pairs(rects: Iterable[Rect], /, *, flat: Literal[True]) -> array[int]: ...
+@overload
+def overlapping_pairs(
+    rects: Iterable[Rect], /, *, flat: bool
+) -> list[tuple[int, int]] | array[int]: ...
+@overload
 def overlapping_pairs_between(
-    a: Iterable[Rect], b: Iterable[Rect], /
+    a: Iterable[Rect], b: Iterable[Rect], /, *, flat: Literal[False] = False
 ) -> list[tuple[int, int]]:
     """Every pair `(i, j)` such that `a[i].collide_rect(b[j])`, sorted. An error raised
-    while testing carries the note `while testing a[i] against b[j]`.
+    while testing carries the note `while testing a[i] against b[j]`. `flat=True` gives the
+    pairs as one `array('I')`, as for `overlapping_pairs`.
     """
+@overload
+def overlapping_pairs_between(
+    a: Iterable[Rect], b: Iterable[Rect], /, *, flat: Literal[True]
+) -> array[int]: ...
+@overload
+def overlapping_pairs_between(
+    a: Iterable[Rect], b: Iterable[Rect], /, *, flat: bool
+) -> list[tuple[int, int]] | array[int]: ...

@@ -14,9 +14,15 @@ PyObject *point_hits(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *rect_hits(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *first_rect_hit(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 
-// pairs.cpp: overlapping pairs.
-PyObject *overlapping_pairs(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
-PyObject *overlapping_pairs_between(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+// pairs.cpp: overlapping pairs; and, for the tests, which kernel finds them and what memory
+// the calls keep.
+PyObject *overlapping_pairs(PyObject *module, PyObject *const *args, Py_ssize_t nargs,
+                            PyObject *kwnames);
+PyObject *overlapping_pairs_between(PyObject *module, PyObject *const *args, Py_ssize_t nargs,
+                                    PyObject *kwnames);
+PyObject *use_kernel_hook(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *last_kernel_hook(PyObject *module, PyObject *unused);
+PyObject *kept_bytes_hook(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 
 // The positional-argument check: TypeError unless exactly `expected` were given.
 inline bool arity(const char *name, Py_ssize_t given, Py_ssize_t expected) noexcept {

@@ -34,12 +34,23 @@ PyMethodDef kFunctions[] = {
                "Index of the first rect that overlaps other, or -1.")},
     {"overlapping_pairs",
      reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(overlapping_pairs)),
-     METH_FASTCALL, PyDoc_STR("overlapping_pairs(rects, /)\n--\n\n"
-                              "Every pair (i, j), i < j, of overlapping rects, sorted.")},
+     METH_FASTCALL | METH_KEYWORDS,
+     PyDoc_STR("overlapping_pairs(rects, /, *, flat=False)\n--\n\n"
+               "Every pair (i, j), i < j, of overlapping rects, sorted; with flat, an\n"
+               "array('I') of i0, j0, i1, j1, ...")},
     {"overlapping_pairs_between",
      reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(overlapping_pairs_between)),
-     METH_FASTCALL, PyDoc_STR("overlapping_pairs_between(a, b, /)\n--\n\n"
-                              "Every pair (i, j) with a[i] overlapping b[j], sorted.")},
+     METH_FASTCALL | METH_KEYWORDS,
+     PyDoc_STR("overlapping_pairs_between(a, b, /, *, flat=False)\n--\n\n"
+               "Every pair (i, j) with a[i] overlapping b[j], sorted; with flat, an\n"
+               "array('I') of i0, j0, i1, j1, ...")},
+    // For the tests: which pair kernel later calls of this thread use, which one ran, and
+    // what memory the pair calls keep.
+    {"_use_kernel", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(use_kernel_hook)),
+     METH_FASTCALL, nullptr},
+    {"_last_kernel", last_kernel_hook, METH_NOARGS, nullptr},
+    {"_kept_bytes", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(kept_bytes_hook)),
+     METH_FASTCALL, nullptr},
     {nullptr, nullptr, 0, nullptr},
 };
 

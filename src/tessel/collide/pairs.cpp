@@ -1,17 +1,23 @@
 // Overlapping pairs: every pair of rects that Rect.collide_rect accepts, in one call.
 //
-// Rects made of two exact Vector2 are read once, from their records, and paired by the
-// sweep (sweep.cpp), whose answer is the overlap rule on the very values the method would
-// compare. A pair with any other rect in it is decided by the method table entry
+// Rects made of two exact Vector2 are read once, from their records, and paired by a
+// kernel (kernels.cpp), whose answer is the overlap rule on the very values the method
+// would compare. A pair with any other rect in it is decided by the method table entry
 // collide_rect itself, called as the loop over all pairs would call it; such pairs are
 // taken in that loop's order, so the first of them that fails is the loop's first failure
 // (pairs of records never fail).
 #include <Python.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <iterator>
+#include <new>
 
 #include "functions.hpp"
+#include "kernels.hpp"
 #include "read.hpp"
+#include "workspace.hpp"
 
 namespace tessel::collide {
 namespace {
@@ -28,12 +34,15 @@ struct Side {
     Py_ssize_t size() const { return rects.size(); }
 };
 
-// Reads the rects of one side into boxes; the others go to `asked`.
+// Reads the rects of one side into boxes, leaving out those that overlap nothing; the
+// others go to `asked`.
 void read_side(Side &side, uint8_t set, std::vector<Box> &boxes) {
     for (Py_ssize_t i = 0; i < side.size(); ++i) {
         Bounds b;
         if (read_bounds(side.rects[i], &b)) {
-            boxes.push_back({b, static_cast<uint32_t>(i), set});
+            if (can_overlap(b)) {
+                boxes.push_back({b, static_cast<uint32_t>(i), set});
+            }
         } else {
             side.asked.push_back(i);
         }
@@ -89,21 +98,114 @@ bool ask_all(const Side &a, const Side &b, bool same, std::vector<Pair> &out) {
     return true;
 }
 
-PyObject *pair_list(std::vector<Pair> &pairs, Py_ssize_t bound) {
-    sort_pairs(pairs, static_cast<uint32_t>(bound));
+// The pairs as a list of (i, j) tuples. Each index's int is made once and shared by its
+// tuples, and kept by the workspace for later calls (`ints`). A tuple of two ints can never
+// be part of a reference cycle, so the collector is told not to track it, as its own first
+// pass over the tuple would.
+PyObject *pair_list(const std::vector<Pair> &pairs, Py_ssize_t bound, Ints &ints) {
     Ref list = Ref::steal(PyList_New(static_cast<Py_ssize_t>(pairs.size())));
-    if (!list) {
+    if (!list || !ints.reserve(static_cast<size_t>(bound))) {
         return nullptr;
     }
+    // The second indices come in no order: their ints are asked for a few pairs ahead.
+    constexpr size_t kAhead = 16;
     for (size_t k = 0; k < pairs.size(); ++k) {
-        PyObject *pair = Py_BuildValue("(nn)", static_cast<Py_ssize_t>(pairs[k].first),
-                                       static_cast<Py_ssize_t>(pairs[k].second));
-        if (pair == nullptr) {
+        if (k + kAhead < pairs.size()) {
+            ints.prefetch(pairs[k + kAhead].second);
+        }
+        PyObject *tuple = PyTuple_New(2);
+        if (tuple == nullptr) {
             return nullptr;
         }
-        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(k), pair);
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(k), tuple);
+        uint32_t ij[2] = {pairs[k].first, pairs[k].second};
+        for (Py_ssize_t e = 0; e < 2; ++e) {
+            PyObject *i = ints.of(ij[e]);
+            if (i == nullptr) {
+                return nullptr;
+            }
+            PyTuple_SET_ITEM(tuple, e, Py_NewRef(i));
+        }
+        PyObject_GC_UnTrack(tuple);
     }
     return list.release();
+}
+
+// What an array('I') is made with, looked up once and kept for the life of the process.
+struct ArrayNames {
+    PyObject *type, *typecode, *frombytes;
+};
+
+// Without the global lock two threads may both look them up: one keeps its own and the
+// other's are released.
+const ArrayNames *array_names() {
+    static std::atomic<const ArrayNames *> kept{nullptr};
+    if (const ArrayNames *names = kept.load(std::memory_order_acquire)) {
+        return names;
+    }
+    Ref module = Ref::steal(PyImport_ImportModule("array"));
+    Ref type = module ? Ref::steal(PyObject_GetAttrString(module.get(), "array")) : Ref();
+    Ref typecode = Ref::steal(PyUnicode_InternFromString("I"));
+    Ref frombytes = Ref::steal(PyUnicode_InternFromString("frombytes"));
+    if (!type || !typecode || !frombytes) {
+        return nullptr;
+    }
+    auto *names = new (std::nothrow) ArrayNames{type.get(), typecode.get(), frombytes.get()};
+    if (names == nullptr) {
+        PyErr_NoMemory();
+        return nullptr;
+    }
+    const ArrayNames *expected = nullptr;
+    if (!kept.compare_exchange_strong(expected, names, std::memory_order_acq_rel)) {
+        delete names;
+        return expected;
+    }
+    (void)type.release();
+    (void)typecode.release();
+    (void)frombytes.release();
+    return names;
+}
+
+// The pairs as an array('I') of i0, j0, i1, j1, ...
+PyObject *pair_array(const std::vector<Pair> &pairs) {
+    static_assert(sizeof(unsigned int) == sizeof(uint32_t) && sizeof(Pair) == 2 * sizeof(uint32_t));
+    const ArrayNames *names = array_names();
+    Ref array = names ? Ref::steal(PyObject_CallOneArg(names->type, names->typecode)) : Ref();
+    if (!array || pairs.empty()) {
+        return array.release();
+    }
+    Ref bytes = Ref::steal(
+        PyMemoryView_FromMemory(const_cast<char *>(reinterpret_cast<const char *>(pairs.data())),
+                                static_cast<Py_ssize_t>(pairs.size() * sizeof(Pair)), PyBUF_READ));
+    Ref done =
+        bytes ? Ref::steal(PyObject_CallMethodOneArg(array.get(), names->frombytes, bytes.get()))
+              : Ref();
+    return done ? array.release() : nullptr;
+}
+
+// The pairs found, sorted, in the form asked for.
+PyObject *result(Workspace &space, Py_ssize_t bound, bool flat) {
+    space.kernels.order.sort(space.pairs, static_cast<uint32_t>(bound));
+    return flat ? pair_array(space.pairs) : pair_list(space.pairs, bound, space.ints);
+}
+
+// The keyword-only argument `flat`, by its truth: 1 or 0, or -1 with an exception set (also
+// for any other keyword: the rects cannot be given by keyword).
+int flat_keyword(const char *name, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames) {
+    int flat = 0;
+    Py_ssize_t count = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
+    for (Py_ssize_t k = 0; k < count; ++k) {
+        PyObject *key = PyTuple_GET_ITEM(kwnames, k);
+        if (PyUnicode_CompareWithASCIIString(key, "flat") != 0) {
+            PyErr_Format(PyExc_TypeError, "%s() got an unexpected keyword argument '%S'", name,
+                         key);
+            return -1;
+        }
+        if ((flat = PyObject_IsTrue(args[nargs + k])) < 0) {
+            return -1;
+        }
+    }
+    return flat;
 }
 
 // Indices are kept in 32 bits.
@@ -117,8 +219,11 @@ bool small_enough(const Side &side) {
 
 }  // namespace
 
-PyObject *overlapping_pairs(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    if (!arity("overlapping_pairs", nargs, 1)) {
+PyObject *overlapping_pairs(PyObject *, PyObject *const *args, Py_ssize_t nargs,
+                            PyObject *kwnames) {
+    int flat = -1;
+    if (!arity("overlapping_pairs", nargs, 1) ||
+        (flat = flat_keyword("overlapping_pairs", args, nargs, kwnames)) < 0) {
         return nullptr;
     }
     return guarded([&]() -> PyObject * {
@@ -126,19 +231,21 @@ PyObject *overlapping_pairs(PyObject *, PyObject *const *args, Py_ssize_t nargs)
         if (!side.open(args[0]) || !small_enough(side)) {
             return nullptr;
         }
-        std::vector<Box> boxes;
-        read_side(side, 0, boxes);
-        std::vector<Pair> pairs;
-        if (!ask_all(side, side, true, pairs)) {
+        Lease space;
+        read_side(side, 0, space->boxes);
+        if (!ask_all(side, side, true, space->pairs)) {
             return nullptr;
         }
-        find_overlaps(boxes, false, pairs);
-        return pair_list(pairs, side.size());
+        find_pairs(space->kernels, space->boxes, false, space->pairs);
+        return result(*space, side.size(), flat);
     });
 }
 
-PyObject *overlapping_pairs_between(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    if (!arity("overlapping_pairs_between", nargs, 2)) {
+PyObject *overlapping_pairs_between(PyObject *, PyObject *const *args, Py_ssize_t nargs,
+                                    PyObject *kwnames) {
+    int flat = -1;
+    if (!arity("overlapping_pairs_between", nargs, 2) ||
+        (flat = flat_keyword("overlapping_pairs_between", args, nargs, kwnames)) < 0) {
         return nullptr;
     }
     return guarded([&]() -> PyObject * {
@@ -150,16 +257,67 @@ PyObject *overlapping_pairs_between(PyObject *, PyObject *const *args, Py_ssize_
         if (!b.open(args[1]) || !small_enough(b)) {
             return nullptr;
         }
-        std::vector<Box> boxes;
-        read_side(a, 0, boxes);
-        read_side(b, 1, boxes);
-        std::vector<Pair> pairs;
-        if (!ask_all(a, b, false, pairs)) {
+        Lease space;
+        read_side(a, 0, space->boxes);
+        read_side(b, 1, space->boxes);
+        if (!ask_all(a, b, false, space->pairs)) {
             return nullptr;
         }
-        find_overlaps(boxes, true, pairs);
-        return pair_list(pairs, std::max(a.size(), b.size()));
+        find_pairs(space->kernels, space->boxes, true, space->pairs);
+        return result(*space, std::max(a.size(), b.size()), flat);
     });
+}
+
+namespace {
+
+// The kernels by name: "auto" to use for choosing, "none" as the last of a call that ran
+// none.
+constexpr const char *kKernelNames[] = {"auto", "grid", "sweep", "tree", "every"};
+
+}  // namespace
+
+PyObject *use_kernel_hook(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    if (nargs < 1 || nargs > 2) {
+        PyErr_SetString(PyExc_TypeError, "_use_kernel(name, cell=0.0)");
+        return nullptr;
+    }
+    double cell = nargs == 2 ? PyFloat_AsDouble(args[1]) : 0;
+    if (cell == -1 && PyErr_Occurred()) {
+        return nullptr;
+    }
+    if (!(cell >= 0) || !std::isfinite(cell)) {
+        PyErr_SetString(PyExc_ValueError, "a cell side must be finite, and 0 or positive");
+        return nullptr;
+    }
+    for (size_t k = 0; k < std::size(kKernelNames); ++k) {
+        if (PyUnicode_Check(args[0]) &&
+            PyUnicode_CompareWithASCIIString(args[0], kKernelNames[k]) == 0) {
+            use_kernel(static_cast<Kernel>(k), cell);
+            Py_RETURN_NONE;
+        }
+    }
+    PyErr_Format(PyExc_ValueError, "no kernel named %R", args[0]);
+    return nullptr;
+}
+
+PyObject *last_kernel_hook(PyObject *, PyObject *) {
+    Kernel k = last_kernel();
+    return PyUnicode_FromString(k == Kernel::none ? "none" : kKernelNames[static_cast<int>(k)]);
+}
+
+PyObject *kept_bytes_hook(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+    if (nargs > 1) {
+        PyErr_SetString(PyExc_TypeError, "_kept_bytes(limit=None)");
+        return nullptr;
+    }
+    if (nargs == 1 && args[0] != Py_None) {
+        size_t limit = PyLong_AsSize_t(args[0]);
+        if (limit == static_cast<size_t>(-1) && PyErr_Occurred()) {
+            return nullptr;
+        }
+        keep_at_most(limit);
+    }
+    return PyLong_FromSize_t(kept_bytes());
 }
 
 }  // namespace tessel::collide

@@ -98,9 +98,10 @@ bool hits(PyObject *seq, Read read, bool first, Fast fast, Make make, Ask ask,
         }
         if (hit) {
             found.push_back(i);
+            // As in the loop, whose items are all checked first: a later item that is not
+            // a Rect is an error even after a hit (held, they were checked already).
             if (first) {
-                // The rects after it are not tested, but every item must be a Rect.
-                return rects.check("rects", i + 1);
+                return held || rects.check("rects", i + 1);
             }
         }
     }

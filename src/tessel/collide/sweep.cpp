@@ -29,16 +29,15 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
+
+#include "held.hpp"
 
 namespace tessel::collide {
 namespace {
 
 constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
-
-struct Span {
-    double x1, x2, y1, y2;
-};
 
 // Sorting keys next to their boxes spares the sort an indirection per comparison.
 struct Keyed {
@@ -89,6 +88,13 @@ class Bits {
     }
     // The first member at or after i, or kEnd.
     size_t next(size_t i) const { return next(0, i); }
+    size_t bytes() const {
+        size_t sum = held(levels_);
+        for (const auto &level : levels_) {
+            sum += held(level);
+        }
+        return sum;
+    }
     static constexpr size_t kEnd = std::numeric_limits<size_t>::max();
 
   private:
@@ -181,8 +187,8 @@ struct Node {
     Heap low, high;
 };
 
-// The memory of one set's structure, kept by each thread from one call to the next: fresh
-// pages cost more than the whole sweep.
+// The memory of one set's structure, kept from one call to the next with the rest of the
+// sweep's: fresh pages cost more than the whole sweep.
 struct OpenMemory {
     std::vector<Keyed> keyed;
     std::vector<uint32_t> by_y1, slot_of, node_of, room, storage, where_low, where_high;
@@ -190,7 +196,11 @@ struct OpenMemory {
     std::vector<Node> nodes;
     Bits open;
 
-    void release() { *this = OpenMemory(); }
+    size_t bytes() const {
+        return held(keyed) + held(by_y1) + held(slot_of) + held(node_of) + held(room) +
+               held(storage) + held(where_low) + held(where_high) + held(y1s) + held(values) +
+               held(low) + held(minus_high) + held(nodes) + open.bytes();
+    }
 };
 
 class Open {
@@ -314,8 +324,14 @@ class Open {
     OpenMemory &m_;
 };
 
+bool has_nan(const Bounds &b) {
+    return std::isnan(b.x) || std::isnan(b.right) || std::isnan(b.y) || std::isnan(b.bottom);
+}
+
+}  // namespace
+
 // What one call needs besides the two sets' structures.
-struct Memory {
+struct TreeSweep::Memory {
     std::vector<Box> boxes;
     std::vector<Span> spans;
     std::vector<uint32_t> members[2];
@@ -323,29 +339,24 @@ struct Memory {
     std::vector<uint8_t> state;
     OpenMemory sets[2];
 
-    void release() { *this = Memory(); }
+    size_t bytes() const {
+        return held(boxes) + held(spans) + held(members[0]) + held(members[1]) + held(by_x1) +
+               held(by_x2) + held(state) + sets[0].bytes() + sets[1].bytes();
+    }
 };
 
-// Calls this large keep their memory only until they are done.
-constexpr size_t kKeptBoxes = size_t{1} << 16;
+TreeSweep::TreeSweep() = default;
+TreeSweep::~TreeSweep() = default;
 
-bool has_nan(const Bounds &b) {
-    return std::isnan(b.x) || std::isnan(b.right) || std::isnan(b.y) || std::isnan(b.bottom);
-}
+size_t TreeSweep::bytes() const noexcept { return m_ ? sizeof(Memory) + m_->bytes() : 0; }
 
-}  // namespace
+void TreeSweep::release() noexcept { m_.reset(); }
 
-void find_overlaps(const std::vector<Box> &all, bool between, std::vector<Pair> &out) {
-    thread_local Memory m;
-    struct Release {
-        Memory &m;
-        size_t size;
-        ~Release() {
-            if (size > kKeptBoxes) {
-                m.release();
-            }
-        }
-    } release{m, all.size()};
+void TreeSweep::pairs(const std::vector<Box> &all, bool between, std::vector<Pair> &out) {
+    if (!m_) {
+        m_ = std::make_unique<Memory>();
+    }
+    Memory &m = *m_;
 
     m.boxes.clear();
     for (const Box &b : all) {
@@ -360,8 +371,7 @@ void find_overlaps(const std::vector<Box> &all, bool between, std::vector<Pair> 
     m.members[1].clear();
     for (uint32_t i = 0; i < boxes.size(); ++i) {
         const Bounds &b = boxes[i].bounds;
-        spans.push_back({std::min(b.x, b.right), std::max(b.x, b.right), std::min(b.y, b.bottom),
-                         std::max(b.y, b.bottom)});
+        spans.push_back(span_of(b));
         m.members[between ? boxes[i].set : 0].push_back(i);
     }
     // With one set, a box meets the boxes of its own set.
@@ -412,26 +422,6 @@ void find_overlaps(const std::vector<Box> &all, bool between, std::vector<Pair> 
             state[b] = 1;
         }
     }
-}
-
-void sort_pairs(std::vector<Pair> &pairs, uint32_t bound) {
-    // Two stable counting passes: by the second index, then by the first.
-    std::vector<Pair> scratch(pairs.size());
-    std::vector<size_t> count(size_t{bound} + 1);
-    auto pass = [&](std::vector<Pair> &from, std::vector<Pair> &to, auto key) {
-        std::fill(count.begin(), count.end(), 0);
-        for (const Pair &p : from) {
-            ++count[key(p) + 1];
-        }
-        for (size_t i = 1; i < count.size(); ++i) {
-            count[i] += count[i - 1];
-        }
-        for (const Pair &p : from) {
-            to[count[key(p)]++] = p;
-        }
-    };
-    pass(pairs, scratch, [](const Pair &p) { return p.second; });
-    pass(scratch, pairs, [](const Pair &p) { return p.first; });
 }
 
 }  // namespace tessel::collide
