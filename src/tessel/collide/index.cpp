@@ -77,15 +77,15 @@ std::unique_ptr<Geometry> new_geometry() noexcept {
     return g;
 }
 
-void enter_grid(std::shared_ptr<QueryGrid> &grid, const Row *rows, size_t n, const QueryGrid *like,
-                bool replan) {
-    if (grid && grid.use_count() == 1) {
-        grid->build(rows, n, like, replan);
-        return;
+void enter_grid(Geometry &g, const Row *rows, size_t n, const QueryGrid *like, bool replan) {
+    if (g.grid && g.grid.use_count() == 1) {
+        g.grid->build(rows, n, like, replan);
+    } else {
+        auto fresh = std::make_shared<QueryGrid>();
+        fresh->build(rows, n, like != nullptr ? like : g.grid.get(), replan);
+        g.grid = std::move(fresh);
     }
-    auto fresh = std::make_shared<QueryGrid>();
-    fresh->build(rows, n, like != nullptr ? like : grid.get(), replan);
-    grid = std::move(fresh);
+    g.drift = 0;
 }
 
 bool compact(IndexState &st) {
@@ -104,7 +104,7 @@ bool compact(IndexState &st) {
     }
     st.members.resize(kept);
     rows->resize(kept);
-    enter_grid(g.grid, rows->data(), kept, nullptr, false);
+    enter_grid(g, rows->data(), kept, nullptr, false);
     ++st.version;
     return true;
 }
@@ -217,7 +217,7 @@ int index_init(PyObject *self, PyObject *args, PyObject *kwargs) {
                 return -1;
             }
         }
-        enter_grid(g->grid, rows.data(), rows.size(), nullptr, true);
+        enter_grid(*g, rows.data(), rows.size(), nullptr, true);
         Garbage garbage;
         std::vector<Member> members(static_cast<size_t>(n));
         RectCounts counts;
@@ -286,10 +286,10 @@ PyObject *index_add(PyObject *self, PyObject *args, PyObject *kwargs) {
         st.members.push_back({Py_NewRef(rect), Py_NewRef(value), st.next_serial++});
         ++st.live;
         ++st.version;
-        std::shared_ptr<QueryGrid> &grid = st.current->grid;
+        const std::shared_ptr<QueryGrid> &grid = st.current->grid;
         size_t entered = grid ? grid->entered() : 0;
         if (rows->size() - entered > most_added(rows->size())) {
-            enter_grid(grid, rows->data(), rows->size(), nullptr, false);
+            enter_grid(*st.current, rows->data(), rows->size(), nullptr, false);
         }
         return true;
     });

@@ -45,15 +45,15 @@ struct Member {
 struct Geometry {
     Ref packed;
     std::shared_ptr<QueryGrid> grid;
+    double drift = 0;  // how far the boxes lie outside their grid cells (QueryGrid::Keeper)
 
     size_t size() const noexcept { return packed ? rows_of(packed.get()).size() : 0; }
     const Row *rows() const noexcept { return packed ? rows_of(packed.get()).data() : nullptr; }
 };
 
-// Enters rows [0, n) into `grid` (QueryGrid::build, with the layout of `like`, else of the
-// grid's own): in place when no one else holds the grid, else into a new one.
-void enter_grid(std::shared_ptr<QueryGrid> &grid, const Row *rows, size_t n, const QueryGrid *like,
-                bool replan);
+// Enters rows [0, n) into the geometry's grid (QueryGrid::build, with the layout of `like`,
+// else of the grid's own): in place when no one else holds the grid, else into a new one.
+void enter_grid(Geometry &g, const Row *rows, size_t n, const QueryGrid *like, bool replan);
 
 struct IndexState {
     std::vector<Member> members;  // in the order added

@@ -20,6 +20,7 @@
 #include "index.hpp"
 #include "kernels.hpp"
 #include "workspace.hpp"
+#include "writer.hpp"
 
 namespace tessel::collide {
 namespace {
@@ -28,6 +29,7 @@ namespace {
 thread_local Hits t_hits;
 thread_local std::vector<uint64_t> t_marks;
 thread_local std::vector<uint32_t> t_slots;
+thread_local std::vector<Box> t_aside;
 
 // Appends every slot whose box `accept` accepts: the grid's candidates, the boxes aside and
 // the boxes added since the grid was entered; none of a removed member.
@@ -143,7 +145,9 @@ PyObject *value_at(const IndexState &st, const std::vector<uint32_t> &slot_of, u
     return st.members[slot_of.empty() ? place : slot_of[place]].value;
 }
 
-// The pairs as (value, value) tuples, `a` giving the first value and `b` the second.
+// The pairs as (value, value) tuples, `a` giving the first value and `b` the second. A tuple
+// of two objects that the collector does not track can be part of no reference cycle, so
+// it is not tracked either, as the collector's own first pass over it would decide.
 PyObject *value_pairs(const std::vector<Pair> &pairs, const IndexState &a,
                       const std::vector<uint32_t> &a_slots, const IndexState &b,
                       const std::vector<uint32_t> &b_slots) {
@@ -156,11 +160,60 @@ PyObject *value_pairs(const std::vector<Pair> &pairs, const IndexState &a,
         if (tuple == nullptr) {
             return nullptr;
         }
-        PyTuple_SET_ITEM(tuple, 0, Py_NewRef(value_at(a, a_slots, pairs[k].first)));
-        PyTuple_SET_ITEM(tuple, 1, Py_NewRef(value_at(b, b_slots, pairs[k].second)));
+        PyObject *first = value_at(a, a_slots, pairs[k].first);
+        PyObject *second = value_at(b, b_slots, pairs[k].second);
+        PyTuple_SET_ITEM(tuple, 0, Py_NewRef(first));
+        PyTuple_SET_ITEM(tuple, 1, Py_NewRef(second));
         PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(k), tuple);
+        if (!PyObject_GC_IsTracked(first) && !PyObject_GC_IsTracked(second)) {
+            PyObject_GC_UnTrack(tuple);
+        }
     }
     return list.release();
+}
+
+// Boxes aside (that can overlap) are paired one by one with every other box, so the grid
+// pairs only when they are this few.
+constexpr size_t kFewAside = 8;
+
+// The pairs found from the index's own grid, where it holds every member: no member
+// removed, none added since the grid was entered, and few boxes aside. Boxes that have moved
+// from their cells widen the cells' reach, and then re-entering them costs less than the
+// wider search: the grid is entered anew first. False, with nothing found, where the grid
+// cannot serve or its budget runs out (the pair kernels take over then). In the section.
+bool grid_pairs(IndexState &st, Workspace &space) {
+    Geometry &g = *st.current;
+    if (!g.grid || st.removed() > 0 || g.grid->entered() != g.size()) {
+        return false;
+    }
+    const Row *rows = g.rows();
+    std::vector<Box> &aside = t_aside;
+    aside.clear();
+    for (uint32_t slot : g.grid->aside()) {
+        Bounds b = bounds_of(rows[slot]);
+        if (can_overlap(b)) {
+            aside.push_back({b, slot, 0});
+        }
+    }
+    if (aside.size() > kFewAside) {
+        return false;
+    }
+    if (g.drift > 0) {
+        enter_grid(g, rows, g.size(), nullptr, false);
+    }
+    if (!g.grid->pairs(rows, nullptr, g.drift, Budget::for_boxes(g.size()), space.boxes,
+                       space.pairs)) {
+        return false;
+    }
+    Writer writer(space.pairs);
+    const std::vector<Box> &entered = space.boxes;
+    for (size_t k = 0; k < aside.size(); ++k) {
+        writer.test<false>(aside[k], true, 0, entered.size(),
+                           [&](size_t q) -> const Box & { return entered[q]; });
+        writer.test<false>(aside[k], true, k + 1, aside.size(),
+                           [&](size_t q) -> const Box & { return aside[q]; });
+    }
+    return true;
 }
 
 // What the pair queries check before the section: their arguments, and that an array can
@@ -236,8 +289,12 @@ PyObject *index_overlapping_pairs(PyObject *self, PyObject *const *args, Py_ssiz
     return with_state(self, static_cast<PyObject *>(nullptr), [&](IndexState &st) {
         Lease space;
         t_slots.clear();
-        pair_boxes(st, 0, space->boxes, t_slots);
-        find_pairs(space->kernels, space->boxes, false, space->pairs);
+        if (!grid_pairs(st, *space)) {
+            space->pairs.clear();
+            space->boxes.clear();
+            pair_boxes(st, 0, space->boxes, t_slots);
+            find_pairs(space->kernels, space->boxes, false, space->pairs);
+        }
         return pairs_result(*space, st.live, flat, st, t_slots, st, t_slots);
     });
 }

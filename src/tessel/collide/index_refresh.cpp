@@ -9,6 +9,7 @@
 #include <Python.h>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -133,7 +134,7 @@ void publish(IndexState &st, std::unique_ptr<Geometry> &g, const Roster &roster)
             bool read = r < roster.size() && roster.serial(r) == m.serial;
             merged.push_back(read ? rows[r] : had[s]);
         }
-        enter_grid(g->grid, merged.data(), merged.size(), st.current->grid.get(), false);
+        enter_grid(*g, merged.data(), merged.size(), st.current->grid.get(), false);
         rows.swap(merged);
     }
     if (st.removed() > 0) {
@@ -163,17 +164,15 @@ struct Reading {
         });
     }
     std::vector<Row> &rows() { return rows_of(g->packed.get()); }
-    // Whether the base grid still serves boxes that all hold() (n unchanged).
-    bool base_serves(bool moved) const {
-        return base && !moved && base->entered() == roster.size() &&
-               base->aside_still_fits(g->rows(), roster.size());
-    }
-    // Gives the geometry the base grid, or one entered anew.
-    void grid(bool moved) {
-        if (base_serves(moved)) {
+    // Gives the geometry the base grid, when it still serves the boxes read (none drifted
+    // past kSlack, the worst by `drift`), or one entered anew.
+    void grid(double drift) {
+        if (base && drift <= QueryGrid::kSlack && base->entered() == roster.size() &&
+            base->aside_still_fits(g->rows(), roster.size())) {
             g->grid = base;
+            g->drift = drift;
         } else {
-            enter_grid(g->grid, g->rows(), roster.size(), base.get(), false);
+            enter_grid(*g, g->rows(), roster.size(), base.get(), false);
         }
     }
     // Publishes the geometry when `read`, else gives it back. False with an exception set
@@ -198,6 +197,9 @@ struct Reading {
 // field may change while it is read here, so there only the rect is fetched.
 constexpr size_t kAhead = 16;
 
+// A drift that no grid keeps: the grid is entered anew.
+constexpr double kNoGrid = std::numeric_limits<double>::infinity();
+
 inline void prefetch_rect(PyObject *far, PyObject *near) noexcept {
     __builtin_prefetch(far);
 #ifndef Py_GIL_DISABLED
@@ -215,7 +217,9 @@ bool read_all(Reading &r) {
     std::vector<Row> &rows = r.rows();
     rows.resize(r.roster.size());
     const QueryGrid *base = r.base && r.base->entered() == rows.size() ? r.base.get() : nullptr;
-    bool moved = base == nullptr;
+    // The worst drift seen, until one is past kSlack: then the grid is entered anew, and
+    // the other boxes need no check.
+    double drift = base == nullptr ? kNoGrid : 0;
     const QueryGrid::Keeper keeper(base);
     for (size_t i = 0; i < rows.size(); ++i) {
         if (i + kAhead < rows.size()) {
@@ -232,10 +236,11 @@ bool read_all(Reading &r) {
             row = rows[i];
         }
         rows[i] = row;
-        // Once one box has moved out, the grid is entered anew: no more checks.
-        moved = moved || !keeper.holds(i, row);
+        if (drift <= QueryGrid::kSlack) {
+            drift = std::max(drift, keeper.drift(i, row));
+        }
     }
-    r.grid(moved);
+    r.grid(drift);
     return true;
 }
 
@@ -412,7 +417,7 @@ bool move_rect(Roster &roster, size_t i, PyObject *offset) {
 // is not known, having moved those before it as the loop would have: its place is returned,
 // or the number of rects when all are moved and read, or -1 with the error of a rect's
 // offset (noted), as the loop would have raised it.
-Py_ssize_t move_and_read(Reading &r, const Offsets &offsets, bool &out_moved) {
+Py_ssize_t move_and_read(Reading &r, const Offsets &offsets, double &out_drift) {
     if (!r.distinct || r.roster.held() || !vector2_records_readable(g_state.types)) {
         return 0;
     }
@@ -421,7 +426,9 @@ Py_ssize_t move_and_read(Reading &r, const Offsets &offsets, bool &out_moved) {
     size_t n = r.roster.size();
     rows.resize(n);
     const QueryGrid *base = r.base && r.base->entered() == n ? r.base.get() : nullptr;
-    bool moved = base == nullptr;
+    // The worst drift seen, until one is past kSlack: then the grid is entered anew, and
+    // the other boxes need no check.
+    double drift = base == nullptr ? kNoGrid : 0;
     const QueryGrid::Keeper keeper(base);
     for (size_t i = 0; i < n; ++i) {
         if (i + kAhead < n) {
@@ -451,10 +458,11 @@ Py_ssize_t move_and_read(Reading &r, const Offsets &offsets, bool &out_moved) {
         auto &extent = reinterpret_cast<Vector2Object *>(size)->data;
         Row &row = rows[i];
         row = {now.x, now.y, load_component(extent.x), load_component(extent.y)};
-        // Once one box has moved out, the grid is entered anew: no more checks.
-        moved = moved || !keeper.holds(i, row);
+        if (drift <= QueryGrid::kSlack) {
+            drift = std::max(drift, keeper.drift(i, row));
+        }
     }
-    out_moved = moved;
+    out_drift = drift;
     return static_cast<Py_ssize_t>(n);
 }
 #endif
@@ -473,13 +481,13 @@ bool move(PyObject *self, PyObject *argument) {
         return r.end(self, false);
     }
 #ifndef Py_GIL_DISABLED
-    bool moved = false;
-    Py_ssize_t done = move_and_read(r, offsets, moved);
+    double drift = 0;
+    Py_ssize_t done = move_and_read(r, offsets, drift);
     if (done < 0) {
         return r.end(self, false);
     }
     if (static_cast<size_t>(done) == n) {
-        r.grid(moved);
+        r.grid(drift);
         return r.end(self, true);
     }
     from = static_cast<size_t>(done);

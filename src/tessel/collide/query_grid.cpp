@@ -15,9 +15,9 @@
 //   roundings of numbers below 2^28 apart from the exact quotients (there are at most 2^24
 //   columns), keep t(x1) > t(q.x1) - 1. Where t(q.x1) is 2^28 or more, t(x1) is past the
 //   last column too; where it is -2^28 or less, it bounds nothing. And t(x1) <= t(q.x2).
-// - A box's cell c was cell_of(t(x1)) when it was entered, and holds() has checked since,
-//   at every refresh that kept the grid, that c - 3/4 <= t(x1) unless c is 0, and
-//   t(x1) < c + 1 + 3/4 unless c is the last (both true when it was entered).
+// - A box's cell c was cell_of(t(x1)) when it was entered, and its Keeper::drift() has been
+//   at most 3/4 at every refresh that kept the grid since: c - 3/4 <= t(x1) unless c is 0,
+//   and t(x1) < c + 1 + 3/4 unless c is the last (both true when it was entered).
 //   So, unless c is 0, c <= t(q.x2) + 3/4, hence c <= floor(t(q.x2)) + 1; and unless c is
 //   the last, c > t(q.x1) - 2 - 3/4, hence c >= floor(t(q.x1)) - 2. Clamped to [0, last],
 //   these are the columns a query visits, cell_of(t(q.x1) - 2) to cell_of(t(q.x2) + 1)
@@ -29,14 +29,17 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <tuple>
 #include <utility>
+
+#include "writer.hpp"
 
 namespace tessel::collide {
 namespace {
 
-// Level 0 holds about this share of the boxes (by a sample), or all of the sample when its
-// largest box is not much larger; the rest go to levels of twice the side, four times, ...
-// so cells stay about as large as the boxes in them.
+// Level 0 holds about this share of the boxes (by a sample), or all of them when the largest
+// is not much larger; the rest go to levels of twice the side, four times, ... so cells stay
+// about as large as the boxes in them.
 constexpr double kBaseQuantile = 0.9;
 constexpr double kOneLevel = 1.5;
 constexpr double kHeadroom = 1 + 1.0 / 64;
@@ -89,7 +92,7 @@ void QueryGrid::plan(const Row *rows, size_t n) {
     std::fill(std::begin(up_), std::end(up_), kNoLevel);
     laid_out_ = true;
     constexpr double kInf = std::numeric_limits<double>::infinity();
-    double left = kInf, right = -kInf, top = kInf, bottom = -kInf;
+    double left = kInf, right = -kInf, top = kInf, bottom = -kInf, largest = 0;
     size_t finite = 0;
     std::vector<double> extents, xs, ys;
     size_t step = std::max<size_t>(1, n / kSample);
@@ -98,12 +101,12 @@ void QueryGrid::plan(const Row *rows, size_t n) {
         if (!shape_of(rows[i], s)) {
             continue;
         }
-        ++finite;
         left = std::min(left, s.x1);
         right = std::max(right, s.x1);
         top = std::min(top, s.y1);
         bottom = std::max(bottom, s.y1);
-        if (i % step == 0) {
+        largest = std::max(largest, s.extent);
+        if (finite++ % step == 0) {
             extents.push_back(s.extent);
             xs.push_back(s.x1);
             ys.push_back(s.y1);
@@ -115,7 +118,6 @@ void QueryGrid::plan(const Row *rows, size_t n) {
     }
     double width = right - left, height = bottom - top;
     double c0 = quantile(extents, kBaseQuantile);
-    double largest = *std::max_element(extents.begin(), extents.end());
     if (largest <= kOneLevel * c0) {
         c0 = largest * kHeadroom;
     }
@@ -316,7 +318,7 @@ bool QueryGrid::still_holds(const Row *rows, size_t n) const noexcept {
     const Keeper keeper(this);
     bool all = true;
     for (size_t i = 0; i < n; ++i) {
-        all &= keeper.holds(i, rows[i]);
+        all &= keeper.drift(i, rows[i]) <= kSlack;
     }
     return all && aside_still_fits(rows, n);
 }
@@ -328,6 +330,91 @@ bool QueryGrid::aside_still_fits(const Row *rows, size_t n) const noexcept {
         could_enter += shape_of(rows[slot], s) && level_of(s.extent) < kLevels;
     }
     return could_enter <= could_enter_ + n / 16 + 16;
+}
+
+// Pairs among the entered boxes. Two boxes of one level that overlap have corners less than
+// a cell apart (t(b.x1) < t(a.x1) + 1 and the reverse, as for the queries above), so with
+// corners at most `drift` outside their cells, their cells are at most 1 + ceil(2 * drift)
+// apart on each axis (a box clamped into an edge cell has its partners there too). Each pair
+// is examined once: from the earlier of its two cells in row-major order, and within a cell
+// from the earlier box. Boxes of two levels meet as the queries of the spans of the fewer of
+// them would meet the others. The boxes are gathered in the order of their cells first, so
+// that each run of candidates is read in order.
+bool QueryGrid::pairs(const Row *rows, const uint32_t *place, double drift, const Budget &budget,
+                      std::vector<Box> &gathered, std::vector<Pair> &out) const {
+    if (!(drift <= kSlack)) {
+        return false;
+    }
+    gathered.resize(slots_.size());
+    for (size_t k = 0; k < slots_.size(); ++k) {
+        uint32_t slot = slots_[k];
+        gathered[k] = {bounds_of(rows[slot]), place != nullptr ? place[slot] : slot, 0};
+    }
+    const uint32_t reach = 1 + static_cast<uint32_t>(std::ceil(2 * drift));
+    const Box *boxes = gathered.data();
+    Writer writer(out);
+    size_t before = writer.end(), candidates = 0;
+    auto test = [&](const Box &a, uint32_t from, uint32_t to) {
+        writer.test<false>(a, true, from, to, [&](uint32_t q) -> const Box & { return boxes[q]; });
+        candidates += to - from;
+    };
+    // The boxes of level u and of a higher level v meet as the queries of the spans of the
+    // fewer of them would meet the others.
+    auto level_boxes = [&](const Level &l) {
+        return std::pair{start_[l.base], start_[l.base + l.columns * l.rows]};
+    };
+    for (size_t u = 0; u < used_.size(); ++u) {
+        for (size_t v = u + 1; v < used_.size(); ++v) {
+            const Level *few = &levels_[used_[u]], *many = &levels_[used_[v]];
+            auto [from, to] = level_boxes(*few);
+            auto [others_from, others_to] = level_boxes(*many);
+            if (to - from > others_to - others_from) {
+                std::swap(few, many);
+                std::tie(from, to) = level_boxes(*few);
+            }
+            const Level &h = *many;
+            for (uint32_t p = from; p < to; ++p) {
+                const Box &a = boxes[p];
+                Span s = span_of(a.bounds);
+                uint32_t c0 = cell_of(across(h, s.x1) - 2, h.last_column);
+                uint32_t c1 = cell_of(across(h, s.x2) + 1, h.last_column);
+                uint32_t r0 = cell_of(down(h, s.y1) - 2, h.last_row);
+                uint32_t r1 = cell_of(down(h, s.y2) + 1, h.last_row);
+                for (uint32_t hr = r0; hr <= r1; ++hr) {
+                    size_t higher = h.base + size_t{hr} * h.columns;
+                    test(a, start_[higher + c0], start_[higher + c1 + 1]);
+                }
+                if (!budget.allows(candidates, writer.end() - before)) {
+                    writer.cut(before);
+                    return false;
+                }
+            }
+        }
+    }
+    for (size_t u = 0; u < used_.size(); ++u) {
+        const Level &l = levels_[used_[u]];
+        for (uint32_t r = 0; r < l.rows; ++r) {
+            uint32_t last_row = std::min(r + reach, l.rows - 1);
+            size_t row = l.base + size_t{r} * l.columns;
+            for (uint32_t c = 0; c < l.columns; ++c) {
+                uint32_t left = c > reach ? c - reach : 0;
+                uint32_t right = std::min(c + reach, l.columns - 1);
+                for (uint32_t p = start_[row + c]; p < start_[row + c + 1]; ++p) {
+                    const Box &a = boxes[p];
+                    test(a, p + 1, start_[row + right + 1]);
+                    for (uint32_t below = r + 1; below <= last_row; ++below) {
+                        size_t next = l.base + size_t{below} * l.columns;
+                        test(a, start_[next + left], start_[next + right + 1]);
+                    }
+                    if (!budget.allows(candidates, writer.end() - before)) {
+                        writer.cut(before);
+                        return false;
+                    }
+                }
+            }
+        }
+    }
+    return true;
 }
 
 }  // namespace tessel::collide

@@ -22,6 +22,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #ifdef __SSE2__
@@ -29,6 +30,7 @@
 #endif
 
 #include "boxes.hpp"
+#include "budget.hpp"
 
 namespace tessel::collide {
 
@@ -78,14 +80,26 @@ class QueryGrid {
     void build(const Row *rows, size_t n, const QueryGrid *like, bool replan);
 
     // Whether the grid still serves boxes [0, n) of `rows`, which it entered as they were
-    // then: n unchanged, holds() for each, and few boxes aside that could now be entered.
+    // then: n unchanged, each box's Keeper::drift() at most kSlack, and few boxes aside that
+    // could now be entered.
     bool still_holds(const Row *rows, size_t n) const noexcept;
     // Checks boxes one by one against a grid (a local one keeps its fields in registers):
-    // whether box `slot` (entered) is still found from its cell as `row`, within its level's
-    // size and its corner within 3/4 of a cell of the cell. A box aside always is.
+    // drift(slot, row) is how far, in cells, the corner of box `slot` (entered), as `row`,
+    // now lies outside its cell (0 inside it, and for a box aside; an edge cell has no outer
+    // side), or infinity when the box no longer fits its level's size. A query finds the box
+    // while that is at most kSlack.
     class Keeper;
-    // The rest of still_holds(), for a caller that has checked holds() for every slot.
+    static constexpr double kSlack = 0.75;
+    // The rest of still_holds(), for a caller that has checked the boxes' drift.
     bool aside_still_fits(const Row *rows, size_t n) const noexcept;
+
+    // Appends every overlapping pair of entered boxes, as (smaller place, larger place),
+    // each once, unordered, where place[slot] is the place of a slot (the slot itself when
+    // null); false, with `out` as it was, when the budget runs out first. `drift` bounds the
+    // boxes' drift (0 just after build()). Boxes aside are left out. `gathered` is working
+    // memory.
+    bool pairs(const Row *rows, const uint32_t *place, double drift, const Budget &budget,
+               std::vector<Box> &gathered, std::vector<Pair> &out) const;
 
     // Boxes [0, entered()) are in the grid (or aside); later ones are not.
     size_t entered() const noexcept { return entered_; }
@@ -114,9 +128,6 @@ class QueryGrid {
     static constexpr uint32_t kAside = UINT32_MAX;
     static constexpr int kLevels = 40;
     static constexpr uint8_t kNoLevel = 0xff;
-    // How far a box's corner may move from its cell, in cells, and still be found from it
-    // by a query.
-    static constexpr double kSlack = 0.75;
 
     // The column (or row) of an edge at t = (x - left) * inv: floored and clamped to
     // [0, last]. One map for entering and for querying; it never decreases as t grows.
@@ -155,7 +166,7 @@ class QueryGrid {
 
 class QueryGrid::Keeper {
   public:
-    // Of no grid, checking nothing (holds() must not be called).
+    // Of no grid, checking nothing (drift() must not be called).
     explicit Keeper(const QueryGrid *g) noexcept
         : levels_of_(g ? g->slot_levels_.data() : nullptr),
           places_(g ? g->places_.data() : nullptr), levels_(g ? g->levels_.data() : nullptr),
@@ -166,7 +177,7 @@ class QueryGrid::Keeper {
 #endif
     {
     }
-    bool holds(size_t slot, const Row &row) const noexcept;
+    double drift(size_t slot, const Row &row) const noexcept;
 
   private:
     const uint8_t *levels_of_;
@@ -179,40 +190,41 @@ class QueryGrid::Keeper {
 #endif
 };
 
-inline bool QueryGrid::Keeper::holds(size_t slot, const Row &b) const noexcept {
+inline double QueryGrid::Keeper::drift(size_t slot, const Row &b) const noexcept {
     // The box's values are taken in registers: loading two of them at once from memory just
     // written one by one would stall.
     uint8_t level = levels_of_[slot];
     if (level == kNoLevel) [[unlikely]] {
-        return true;
+        return 0;
     }
     const Level &l = levels_[level];
     const Place &p = places_[slot];
+    constexpr double kInf = std::numeric_limits<double>::infinity();
 #ifdef __SSE2__
-    // The comparisons below, x and y side by side.
+    // The computation below, x and y side by side.
     __m128d xy = _mm_unpacklo_pd(_mm_set_sd(b.x), _mm_set_sd(b.y));
     __m128d ends = _mm_add_pd(xy, _mm_unpacklo_pd(_mm_set_sd(b.w), _mm_set_sd(b.h)));
-    __m128d first = _mm_min_pd(ends, xy);
     __m128d extent = _mm_andnot_pd(_mm_set1_pd(-0.0), _mm_sub_pd(ends, xy));
-    __m128d t = _mm_mul_pd(_mm_sub_pd(first, origin_), _mm_set1_pd(l.inv));
+    __m128d t = _mm_mul_pd(_mm_sub_pd(_mm_min_pd(ends, xy), origin_), _mm_set1_pd(l.inv));
     __m128d cell = _mm_cvtps_pd(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double *>(&p))));
-    __m128d ok = _mm_and_pd(
-        _mm_cmple_pd(extent, _mm_set1_pd(l.limit)),
-        _mm_and_pd(_mm_or_pd(_mm_cmpge_pd(t, _mm_sub_pd(cell, _mm_set1_pd(kSlack))),
-                             _mm_cmpeq_pd(cell, _mm_setzero_pd())),
-                   _mm_or_pd(_mm_cmplt_pd(t, _mm_add_pd(cell, _mm_set1_pd(1 + kSlack))),
-                             _mm_cmpeq_pd(cell, _mm_set_pd(l.last_row, l.last_column)))));
-    return _mm_movemask_pd(ok) == 3;
+    __m128d before = _mm_andnot_pd(_mm_cmpeq_pd(cell, _mm_setzero_pd()), _mm_sub_pd(cell, t));
+    __m128d after = _mm_andnot_pd(_mm_cmpeq_pd(cell, _mm_set_pd(l.last_row, l.last_column)),
+                                  _mm_sub_pd(_mm_sub_pd(t, cell), _mm_set1_pd(1.0)));
+    __m128d out = _mm_max_pd(_mm_max_pd(before, after), _mm_setzero_pd());
+    out = _mm_max_sd(out, _mm_unpackhi_pd(out, out));
+    // A NaN fails both size comparisons, an infinite edge one of them.
+    bool fits = _mm_movemask_pd(_mm_cmple_pd(extent, _mm_set1_pd(l.limit))) == 3;
+    return fits ? _mm_cvtsd_f64(out) : kInf;
 #else
     double right = b.x + b.w, bottom = b.y + b.h;
-    double x1 = std::min(right, b.x), y1 = std::min(bottom, b.y);
-    double tx = (x1 - left_) * l.inv, ty = (y1 - top_) * l.inv;
+    if (!(std::fabs(right - b.x) <= l.limit) || !(std::fabs(bottom - b.y) <= l.limit)) {
+        return kInf;
+    }
+    double tx = (std::min(right, b.x) - left_) * l.inv;
+    double ty = (std::min(bottom, b.y) - top_) * l.inv;
     double c = p.column, r = p.row;
-    // A NaN fails every comparison, an infinite edge a size's. One expression, as a branch
-    // per box would be taken at random.
-    return (std::fabs(right - b.x) <= l.limit) & (std::fabs(bottom - b.y) <= l.limit) &
-           ((tx >= c - kSlack) | (c == 0)) & ((tx < c + 1 + kSlack) | (c == l.last_column)) &
-           ((ty >= r - kSlack) | (r == 0)) & ((ty < r + 1 + kSlack) | (r == l.last_row));
+    return std::max({c != 0 ? c - tx : 0.0, c != l.last_column ? tx - c - 1 : 0.0,
+                     r != 0 ? r - ty : 0.0, r != l.last_row ? ty - r - 1 : 0.0, 0.0});
 #endif
 }
 
