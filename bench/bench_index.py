@@ -79,7 +79,8 @@ def query_calls(n):
     rects = [Rect(*b) for b in boxes]
     ix = Index(rects)
     q = (side / 2, side / 2, 60.0, 60.0)
-    player, point = Rect(*q), (side / 2 + 1, side / 2 + 1)
+    middle = boxes[n // 2]  # a point inside some rect
+    player, point = Rect(*q), (middle[0] + middle[2] / 2, middle[1] + middle[3] / 2)
     rows = {
         "rect_hits": {"index": (lambda: ix.rect_hits(player), 0),
                       "one-shot": (lambda: collide.rect_hits(rects, player), max(1, 20_000 // n))},
@@ -102,7 +103,7 @@ def query_calls(n):
         refs, ref_player = [pygame.Rect(*b) for b in boxes], pygame.Rect(*q)
         rows["rect_hits"]["reference"] = (lambda: ref_player.collidelistall(refs),
                                           max(1, 20_000 // n))
-    return rows, len(ix.rect_hits(player))
+    return rows, {"rect_hits": len(ix.rect_hits(player)), "point_hits": len(ix.point_hits(point))}
 
 
 # ---------------------------------------------------------------------------------------
@@ -245,7 +246,7 @@ def main(argv=None):
             def cell(key, width=9):
                 return f"{t[key]:{width},.2f}" if key in t else f"{'-':>{width}}"
 
-            print(f"{name:11} {n:7,} {hits:5} {cell('index')} {cell('STRtree')} {cell('rtree')} "
+            print(f"{name:11} {n:7,} {hits[name]:5} {cell('index')} {cell('STRtree')} {cell('rtree')} "
                   f"{cell('reference', 10)} {cell('one-shot', 10)} "
                   f"{t.get('STRtree', float('nan')) / t['index']:10.1f} "
                   f"{t['one-shot'] / t['index']:11.0f}")

@@ -155,7 +155,20 @@ PyObject *value_pairs(const std::vector<Pair> &pairs, const IndexState &a,
     if (!list) {
         return nullptr;
     }
+    // The values come in no order: each is fetched some pairs ahead, its member first.
+    constexpr size_t kAhead = 16;
+    auto fetch = [&](size_t k, bool value) {
+        if (k < pairs.size()) {
+            for (auto [side, place] : {std::pair{&a, pairs[k].first}, {&b, pairs[k].second}}) {
+                const std::vector<uint32_t> &slots = side == &a ? a_slots : b_slots;
+                const Member &m = side->members[slots.empty() ? place : slots[place]];
+                __builtin_prefetch(value ? static_cast<const void *>(m.value) : &m, 1);
+            }
+        }
+    };
     for (size_t k = 0; k < pairs.size(); ++k) {
+        fetch(k + kAhead, false);
+        fetch(k + kAhead / 2, true);
         PyObject *tuple = PyTuple_New(2);
         if (tuple == nullptr) {
             return nullptr;

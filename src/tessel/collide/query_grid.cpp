@@ -335,9 +335,11 @@ bool QueryGrid::aside_still_fits(const Row *rows, size_t n) const noexcept {
 // Pairs among the entered boxes. Two boxes of one level that overlap have corners less than
 // a cell apart (t(b.x1) < t(a.x1) + 1 and the reverse, as for the queries above), so with
 // corners at most `drift` outside their cells, their cells are at most 1 + ceil(2 * drift)
-// apart on each axis (a box clamped into an edge cell has its partners there too). Each pair
-// is examined once: from the earlier of its two cells in row-major order, and within a cell
-// from the earlier box. Boxes of two levels meet as the queries of the spans of the fewer of
+// apart on each axis (a box clamped into an edge cell has its partners there too); and a
+// partner in a later column or row than a's own has its corner at most drift before that
+// column or row, and at most at t(a.x2) (or t(a.y2)), a's far edge. Each pair is examined
+// once: from the earlier of its two cells in row-major order, and within a cell from the
+// earlier box. Boxes of two levels meet as the queries of the spans of the fewer of
 // them would meet the others. The boxes are gathered in the order of their cells first, so
 // that each run of candidates is read in order.
 bool QueryGrid::pairs(const Row *rows, const uint32_t *place, double drift, const Budget &budget,
@@ -351,6 +353,7 @@ bool QueryGrid::pairs(const Row *rows, const uint32_t *place, double drift, cons
         gathered[k] = {bounds_of(rows[slot]), place != nullptr ? place[slot] : slot, 0};
     }
     const uint32_t reach = 1 + static_cast<uint32_t>(std::ceil(2 * drift));
+    const double margin = drift + 0x1p-20;
     const Box *boxes = gathered.data();
     Writer writer(out);
     size_t before = writer.end(), candidates = 0;
@@ -401,10 +404,17 @@ bool QueryGrid::pairs(const Row *rows, const uint32_t *place, double drift, cons
                 uint32_t right = std::min(c + reach, l.columns - 1);
                 for (uint32_t p = start_[row + c]; p < start_[row + c + 1]; ++p) {
                     const Box &a = boxes[p];
-                    test(a, p + 1, start_[row + right + 1]);
-                    for (uint32_t below = r + 1; below <= last_row; ++below) {
+                    // A partner further right or down starts there, less `drift`, so it lies
+                    // no further than a's own far edge reaches (a little more, for rounding).
+                    Span s = span_of(a.bounds);
+                    uint32_t to_column =
+                        std::min(right, cell_of(across(l, s.x2) + margin, l.last_column));
+                    uint32_t to_row =
+                        std::min(last_row, cell_of(down(l, s.y2) + margin, l.last_row));
+                    test(a, p + 1, start_[row + to_column + 1]);
+                    for (uint32_t below = r + 1; below <= to_row; ++below) {
                         size_t next = l.base + size_t{below} * l.columns;
-                        test(a, start_[next + left], start_[next + right + 1]);
+                        test(a, start_[next + left], start_[next + to_column + 1]);
                     }
                     if (!budget.allows(candidates, writer.end() - before)) {
                         writer.cut(before);
