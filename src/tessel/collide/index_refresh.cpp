@@ -310,12 +310,13 @@ class Offsets {
 
     // ValueError unless there is one offset, or one per rect.
     bool fit(size_t rects) const {
-        if (one_ != nullptr || Py_SIZE(items_.get()) == static_cast<Py_ssize_t>(rects)) {
+        Py_ssize_t count = one_ != nullptr ? 0 : PyObject_Length(items_.get());
+        if (one_ != nullptr || count == static_cast<Py_ssize_t>(rects)) {
             return true;
         }
         PyErr_Format(PyExc_ValueError,
-                     "move() takes one offset or one per rect: %zd offsets for %zu rects",
-                     Py_SIZE(items_.get()), rects);
+                     "move() takes one offset or one per rect: %zd offsets for %zu rects", count,
+                     rects);
         return false;
     }
 
