@@ -1,0 +1,73 @@
+// Reading exact vectors' records in place of their attribute access, for fast paths.
+//
+// An exact instance of the vector module's own type (ImportedType::own) whose components
+// are its descriptors (ImportedType::components) answers o.x with a new float of the stored
+// value and does nothing else, so the stored value is what that read would give. Each
+// reader below gives false, with no exception set, for anything else (a subtype, None, a
+// type whose record cannot stand for its attribute access): the caller then reads through
+// the attribute access, as it always does.
+#ifndef TESSEL_COMMON_RECORDS_HPP
+#define TESSEL_COMMON_RECORDS_HPP
+
+#include <Python.h>
+
+#include <atomic>
+
+#include "common/fields.hpp"
+#include "common/types.hpp"
+
+namespace tessel {
+
+inline bool record_stands_for_components(const ImportedType &t, int count) noexcept {
+    if (!t.own) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (t.components[i] == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The vector modules store components with relaxed atomic access; loads match it.
+template <class T> double load_component(T &component) noexcept {
+    return std::atomic_ref<T>(component).load(std::memory_order_relaxed);
+}
+
+// (x, y) of an exact Vector2.
+inline bool vector2_record(const PackageTypes &t, PyObject *o, double out[2]) noexcept {
+    if (!Py_IS_TYPE(o, t.vector2.type) || !record_stands_for_components(t.vector2, 2)) {
+        return false;
+    }
+    vector2_t &v = reinterpret_cast<Vector2Object *>(o)->data;
+    out[0] = load_component(v.x);
+    out[1] = load_component(v.y);
+    return true;
+}
+
+// (x, y, z, w) of an exact Vector4.
+inline bool vector4_record(const PackageTypes &t, PyObject *o, double out[4]) noexcept {
+    if (!Py_IS_TYPE(o, t.vector4.type) || !record_stands_for_components(t.vector4, 4)) {
+        return false;
+    }
+    vector4_t &v = reinterpret_cast<Vector4Object *>(o)->data;
+    out[0] = load_component(v.x);
+    out[1] = load_component(v.y);
+    out[2] = load_component(v.z);
+    out[3] = load_component(v.w);
+    return true;
+}
+
+// A rect's (position.x, position.y, size.x, size.y), when both fields are exact Vector2:
+// read in the rect's critical section, where no field can be replaced, so the vectors stay
+// alive while their records are read (no Python code runs meanwhile).
+inline bool rect_record(const PackageTypes &t, RectObject *r, double out[4]) noexcept {
+    return with_fields(r, [&t, out](PyObject *position, PyObject *size) {
+        return vector2_record(t, position, out) && vector2_record(t, size, out + 2);
+    });
+}
+
+}  // namespace tessel
+
+#endif
