@@ -1,6 +1,7 @@
 // Reading the rects of a query (its point or rect argument: common/arguments.hpp).
 #include "read.hpp"
 
+#include "common/arguments.hpp"
 #include "common/records.hpp"
 
 namespace tessel::collide {
@@ -18,11 +19,7 @@ void add_note(Ref note) noexcept {
 }  // namespace
 
 bool Rects::open(PyObject *seq) {
-    // A Rect iterates as its four numbers, which would be reported as items that are not
-    // rects: say what was given instead.
-    if (is_rect(seq)) {
-        PyErr_Format(PyExc_TypeError, "expected an iterable of %s, got a single Rect",
-                     kRectName.full);
+    if (refuse_single_rect(g_state.types, seq)) {
         return false;
     }
 #ifndef Py_GIL_DISABLED

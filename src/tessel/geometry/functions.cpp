@@ -92,6 +92,9 @@ PyObject *union_all(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     if (!arity("union_all", nargs, 1, 1)) {
         return nullptr;
     }
+    if (refuse_single_rect(g_types, args[0])) {
+        return nullptr;
+    }
     Ref items = Ref::steal(PyObject_GetIter(args[0]));
     if (!items) {
         return nullptr;
