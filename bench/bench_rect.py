@@ -23,8 +23,8 @@ Absolute times drift between runs and machines: compare ratios taken in one run.
 
 import argparse
 import sys
-import time
-import timeit
+
+from rounds import peer, statements_ns
 
 
 # (label, tessel statement, reference statement or None, floor statement or None).
@@ -88,38 +88,19 @@ def typed_statements(kind):
 
 
 def available():
-    found = ["tessel"]
-    for name, module in (("reference", "pygame"), ("floor", "floor")):
-        try:
-            __import__(module)
-        except ImportError:
-            continue
-        found.append(name)
-    return found
+    return ["tessel"] + [name for name, module in (("reference", "pygame"), ("floor", "floor"))
+                         if peer(module) is not None]
 
 
 def measure(kinds, number, repeat):
-    """Best time per call of every (case, kind), over interleaved rounds."""
-    timers = {}
+    """Best time per call of every (kind, case), over interleaved rounds."""
+    columns = {}
     for kind in kinds:
-        setup = SETUPS[kind]
         statements = [(case[0], case[COLUMNS[kind]]) for case in CASES]
         if kind != "reference":
             statements += typed_statements(kind)
-        timers[kind, None] = timeit.Timer("pass", setup=setup, timer=time.thread_time)
-        for label, stmt in statements:
-            if stmt is not None:
-                timers[kind, label] = timeit.Timer(stmt, setup=setup, timer=time.thread_time)
-    best = {}
-    for _ in range(repeat):
-        for key, timer in timers.items():
-            seconds = timer.timeit(number)
-            best[key] = min(best.get(key, seconds), seconds)
-    ns = {}
-    for (kind, label), seconds in best.items():
-        if label is not None:
-            ns[kind, label] = max(seconds - best[kind, None], 0.0) / number * 1e9
-    return ns
+        columns[kind] = (SETUPS[kind], {label: stmt for label, stmt in statements if stmt})
+    return statements_ns(columns, number, repeat)
 
 
 def ratio(a, b):
