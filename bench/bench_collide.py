@@ -5,18 +5,19 @@ against a reference rectangle type's own list query, in microseconds per call.
 
 The scene is game-like: rects of 8 to 48 units scattered over a world whose area grows
 with their number, so that each overlaps a handful of others. Each figure is the best of
---repeat runs. Where the reference type (python3-pygame, in the testing root) is
-importable, its list query is timed on the same rects. Compare ratios taken in one run.
+--repeat interleaved runs, in thread CPU time. Where the reference type (python3-pygame, in
+the testing root) is importable, its list query is timed on the same rects. Compare ratios
+taken in one run.
 """
 
 import argparse
-import os
 import random
 import sys
-import timeit
 
 from tessel.collide import collide
 from tessel.rect.rect import Rect
+
+from rounds import calls_us, peer
 
 
 def scene(n, seed=1):
@@ -27,16 +28,12 @@ def scene(n, seed=1):
 
 
 def best_us(call, repeat, number):
-    return min(timeit.repeat(call, repeat=repeat, number=number)) / number * 1e6
+    return calls_us({None: (call, number)}, repeat)[None]
 
 
 def reference_type():
-    os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
-    try:
-        from pygame import Rect as Reference
-    except ImportError:
-        return None
-    return Reference
+    pygame = peer("pygame")
+    return pygame.Rect if pygame is not None else None
 
 
 def main(argv=None):

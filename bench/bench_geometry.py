@@ -15,10 +15,9 @@ timed with time.thread_time. Compare ratios taken in one run.
 """
 
 import argparse
-import os
 import sys
-import time
-import timeit
+
+from rounds import peer, statements_ns
 
 # (label, tessel statement, reference statement or None). Setup names: r, r2 (overlapping
 # r), b (bounds holding both), t (a pair), v (a Vector2), rs (three rects).
@@ -50,28 +49,12 @@ SETUPS = {
 }
 
 
-def reference_available():
-    os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
-    try:
-        import pygame  # noqa: F401
-    except ImportError:
-        return False
-    return True
-
-
 def measure(statements, number, repeat):
     """Best thread CPU time per call of each (kind, statement), over interleaved rounds."""
-    timers = {key: timeit.Timer(stmt, setup=SETUPS[key[0]], timer=time.thread_time)
-              for key, stmt in statements.items()}
-    for kind in {kind for kind, _ in statements}:
-        timers[kind, None] = timeit.Timer("pass", setup=SETUPS[kind], timer=time.thread_time)
-    best = {}
-    for _ in range(repeat):
-        for key, timer in timers.items():
-            seconds = timer.timeit(number)
-            best[key] = min(best.get(key, seconds), seconds)
-    return {key: max(seconds - best[key[0], None], 0.0) / number * 1e9
-            for key, seconds in best.items() if key[1] is not None}
+    columns = {}
+    for (kind, label), stmt in statements.items():
+        columns.setdefault(kind, (SETUPS[kind], {}))[1][label] = stmt
+    return statements_ns(columns, number, repeat)
 
 
 def main(argv=None):
@@ -81,7 +64,7 @@ def main(argv=None):
     args = parser.parse_args(argv)
 
     statements = {("tessel", FLOOR): FLOOR}
-    with_reference = reference_available()
+    with_reference = peer("pygame") is not None
     for label, ours, theirs in CASES:
         statements["tessel", label] = ours
         if with_reference and theirs is not None:

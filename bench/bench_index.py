@@ -25,31 +25,18 @@ integer rects move exactly as the others.
 """
 
 import argparse
-import gc
-import os
 import random
 import sys
-import time
 
+from rounds import calls_us, peer
 from tessel.collide import collide
 from tessel.collide.collide import Index
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
 
-try:
-    import numpy
-    import shapely
-except ImportError:
-    shapely = None
-try:
-    from rtree import index as rtree_index
-except (ImportError, OSError):
-    rtree_index = None
-os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
-try:
-    import pygame
-except ImportError:
-    pygame = None
+numpy, shapely = peer("numpy"), peer("shapely")
+rtree_index = peer("rtree.index")
+pygame = peer("pygame")
 
 
 def scene(n, seed=1):
@@ -62,16 +49,9 @@ def scene(n, seed=1):
 
 
 def best_times(calls, rounds, number):
-    """Microseconds per call, best of `rounds` interleaved rounds of `number` calls each."""
-    best = dict.fromkeys(calls, float("inf"))
-    for _ in range(rounds):
-        for name, (call, times) in calls.items():
-            gc.collect()
-            start = time.thread_time()
-            for _ in range(times or number):
-                call()
-            best[name] = min(best[name], (time.thread_time() - start) / (times or number) * 1e6)
-    return best
+    """Microseconds per call: calls maps a name to (callable, times), 0 times for `number`."""
+    return calls_us({name: (call, times or number) for name, (call, times) in calls.items()},
+                    rounds)
 
 
 def query_calls(n):
@@ -87,7 +67,7 @@ def query_calls(n):
         "point_hits": {"index": (lambda: ix.point_hits(point), 0),
                        "one-shot": (lambda: collide.point_hits(rects, point), max(1, 20_000 // n))},
     }
-    if shapely is not None:
+    if shapely is not None and numpy is not None:
         x, y, w, h = (numpy.array(c) for c in zip(*boxes))
         tree = shapely.STRtree(shapely.box(x, y, x + w, y + h))
         box, dot = shapely.box(q[0], q[1], q[0] + q[2], q[1] + q[3]), shapely.Point(*point)

@@ -21,24 +21,17 @@ so load on the machine spoils whole rounds rather than one column; compare the r
 """
 
 import argparse
-import gc
 import random
 import sys
-import time
 from array import array
 
 from tessel.collide import collide
 from tessel.rect.rect import Rect
 
-try:
-    import plain_pairs
-except ImportError:  # the bench-only helper is built by scripts/bench
-    plain_pairs = None
-try:
-    import numpy
-    import shapely
-except ImportError:
-    shapely = None
+from rounds import calls_us, peer
+
+plain_pairs = peer("plain_pairs")  # the bench-only helper, built by scripts/bench
+numpy, shapely = peer("numpy"), peer("shapely")
 
 SIZES = (1_000, 10_000, 100_000)
 
@@ -86,21 +79,6 @@ def columns(boxes):
     return calls
 
 
-def best_times(calls, rounds, number):
-    """Microseconds per call, best of `rounds` interleaved rounds of `number` calls."""
-    best = dict.fromkeys(calls, float("inf"))
-    for _ in range(rounds):
-        for name, call in calls.items():
-            gc.collect()
-            start = time.thread_time()
-            for _ in range(number):
-                result = call()
-            elapsed = time.thread_time() - start
-            del result
-            best[name] = min(best[name], elapsed / number * 1e6)
-    return best
-
-
 def agreement(boxes, calls):
     """Whether the module's pairs are the limit's (on these float boxes they should be)."""
     if "grid" not in calls:
@@ -136,7 +114,7 @@ def main(argv=None):
             # take fewer rounds.
             number = max(1, 20_000 // n)
             rounds = max(2, args.rounds if n < 100_000 else args.rounds // 2)
-            t = best_times(calls, rounds, number)
+            t = calls_us({key: (call, number) for key, call in calls.items()}, rounds)
             limit = min(t.get("grid", float("nan")), t.get("sweep", float("nan")))
             by = "grid" if t.get("grid") == limit else "sweep" if "sweep" in t else "-"
 

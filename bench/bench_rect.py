@@ -3,9 +3,11 @@
     python bench/bench_rect.py [--repeat N] [--number N]
 
 Each figure is the best of --repeat timeit runs of --number calls, minus the cost of an
-empty loop. The runs are interleaved and short: every round times every statement once,
-so a burst of load on a busy machine spoils one round of every column alike, and the best
-of many rounds is taken from the quiet ones. Beside tessel it prints, where they are importable:
+empty loop, measured in thread CPU time (time.thread_time), which other work on a shared
+machine disturbs far less than wall time. The runs are interleaved and short: every round
+times every statement once, so a burst of load on a busy machine spoils one round of every
+column alike, and the best of many rounds is taken from the quiet ones. Beside tessel it
+prints, where they are importable:
 
 - the reference rectangle type (python3-pygame in the testing root; `scripts/bench`
   installs it), and tessel / reference;
@@ -13,16 +15,21 @@ of many rounds is taken from the quiet ones. Beside tessel it prints, where they
   same operation doing only the component reads, conversions and value creations it must
   do, reached the same way, and tessel / floor.
 
+A second table sets each typed collision method beside the general one given the same
+argument (and the floor of the typed one).
+
 Absolute times drift between runs and machines: compare ratios taken in one run.
 """
 
 import argparse
 import sys
-import timeit
+
+from rounds import peer, statements_ns
 
 
 # (label, tessel statement, reference statement or None, floor statement or None).
-# Setup names: r, r2, r3 (equal to r), p, t, l, v.
+# Setup names: r, r2, r3 (equal to r), t, tf, pl (points), t4, l (rects), and for tessel
+# and the floor v (a Vector2) and v4 (a Vector4).
 CASES = [
     ("Rect(1, 2, 3, 4)", "Rect(1, 2, 3, 4)", "Rect(1, 2, 3, 4)", "Rect(1, 2, 3, 4)"),
     ("r.x", "r.x", "r.x", "r.x"),
@@ -37,58 +44,63 @@ CASES = [
     ("get_tuple()", "r.get_tuple()", None, "r.get_tuple()"),
     ("repr(r)", "repr(r)", "repr(r)", "repr(r)"),
     ("r == r2 (first pair differs)", "r == r2", "r == r2", None),
-    ("collide_point_tuple((5, 5))", "r.collide_point_tuple(t)", None, None),
-    ("collide_point_vector2(v)", "r.collide_point_vector2(v)", None, None),
-    ("collide_rect_rect(r2)", "r.collide_rect_rect(r2)", None, None),
-    ("collide_rect_list([...])", "r.collide_rect_list(l)", None, None),
+]
+
+# The typed collision methods beside the general ones: (argument, its setup name, general
+# method, typed method). The typed one is timed with tessel and the floor, the general one
+# with tessel.
+TYPED = [
+    ("point (5, 5)", "t", "collide_point", "collide_point_tuple"),
+    ("point (5.5, 5.5)", "tf", "collide_point", "collide_point_tuple"),
+    ("point [5, 5]", "pl", "collide_point", "collide_point_list"),
+    ("point Vector2(5, 5)", "v", "collide_point", "collide_point_vector2"),
+    ("rect Rect(5, 5, 10, 10)", "r2", "collide_rect", "collide_rect_rect"),
+    ("rect (5, 5, 10, 10)", "t4", "collide_rect", "collide_rect_tuple"),
+    ("rect [5, 5, 10, 10]", "l", "collide_rect", "collide_rect_list"),
+    ("rect Vector4(5, 5, 10, 10)", "v4", "collide_rect", "collide_rect_vector4"),
 ]
 
 RECTS = (
     "r = Rect(0, 0, 10, 10); r2 = Rect(5, 5, 10, 10); r3 = Rect(0, 0, 10, 10)\n"
-    "t = (5, 5); l = [5, 5, 10, 10]\n"
+    "t = (5, 5); tf = (5.5, 5.5); pl = [5, 5]; t4 = (5, 5, 10, 10); l = [5, 5, 10, 10]\n"
+)
+VECTORS = (
+    "from tessel.vector2.vector2 import Vector2\n"
+    "from tessel.vector4.vector4 import Vector4\n"
+    "v = Vector2(5, 5); v4 = Vector4(5, 5, 10, 10)\n"
 )
 SETUPS = {
-    "tessel": (
-        "from tessel.rect.rect import Rect\n"
-        "from tessel.vector2.vector2 import Vector2\n" + RECTS + "v = Vector2(5, 5)\n"
-    ),
+    "tessel": "from tessel.rect.rect import Rect\n" + VECTORS + RECTS,
     "reference": "from pygame import Rect\n" + RECTS,
-    "floor": "from floor import Floor as Rect\n" + RECTS,
+    "floor": "from floor import Floor as Rect\n" + VECTORS + RECTS,
 }
 COLUMNS = {"tessel": 1, "reference": 2, "floor": 3}
 
 
+def typed_statements(kind):
+    """(label, statement) of the typed table's rows that `kind` runs."""
+    rows = []
+    for argument, name, general, typed in TYPED:
+        rows.append((f"{typed}: {argument}", f"r.{typed}({name})"))
+        if kind == "tessel":
+            rows.append((f"{general}: {argument}", f"r.{general}({name})"))
+    return rows
+
+
 def available():
-    found = ["tessel"]
-    for name, module in (("reference", "pygame"), ("floor", "floor")):
-        try:
-            __import__(module)
-        except ImportError:
-            continue
-        found.append(name)
-    return found
+    return ["tessel"] + [name for name, module in (("reference", "pygame"), ("floor", "floor"))
+                         if peer(module) is not None]
 
 
 def measure(kinds, number, repeat):
-    """Best time per call of every (case, kind), over interleaved rounds."""
-    timers = {}
+    """Best time per call of every (kind, case), over interleaved rounds."""
+    columns = {}
     for kind in kinds:
-        setup = SETUPS[kind]
-        timers[kind, None] = timeit.Timer("pass", setup=setup)
-        for case in CASES:
-            stmt = case[COLUMNS[kind]]
-            if stmt is not None:
-                timers[kind, case[0]] = timeit.Timer(stmt, setup=setup)
-    best = {}
-    for _ in range(repeat):
-        for key, timer in timers.items():
-            seconds = timer.timeit(number)
-            best[key] = min(best.get(key, seconds), seconds)
-    ns = {}
-    for (kind, label), seconds in best.items():
-        if label is not None:
-            ns[kind, label] = max(seconds - best[kind, None], 0.0) / number * 1e9
-    return ns
+        statements = [(case[0], case[COLUMNS[kind]]) for case in CASES]
+        if kind != "reference":
+            statements += typed_statements(kind)
+        columns[kind] = (SETUPS[kind], {label: stmt for label, stmt in statements if stmt})
+    return statements_ns(columns, number, repeat)
 
 
 def ratio(a, b):
@@ -125,6 +137,20 @@ def main(argv=None):
             theirs = ns.get((kind, label))
             shown = f"{theirs:.1f}" if theirs is not None else "-"
             line += f" {shown:>{width}} {ratio(ours, theirs):>{ratio_width}}"
+        print(line)
+
+    print()
+    header = f"{'argument':30} {'general':>8} {'typed':>8} {'typed/general':>13}"
+    if "floor" in kinds:
+        header += f" {'floor':>8} {'typed/floor':>11}"
+    print(header)
+    for argument, _, general, typed in TYPED:
+        ours = ns["tessel", f"{typed}: {argument}"]
+        theirs = ns["tessel", f"{general}: {argument}"]
+        line = f"{argument:30} {theirs:8.1f} {ours:8.1f} {ratio(ours, theirs):>13}"
+        if "floor" in kinds:
+            floor = ns["floor", f"{typed}: {argument}"]
+            line += f" {floor:8.1f} {ratio(ours, floor):>11}"
         print(line)
 
 

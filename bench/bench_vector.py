@@ -13,8 +13,8 @@ need numpy. Compare ratios taken in one run.
 
 import argparse
 import sys
-import time
-import timeit
+
+from rounds import peer, statements_ns
 
 # (label, our statement, reference statement or None); setup names: v, w, t, k, and where
 # installed, p (a reference vector) and a (a numpy array).
@@ -73,38 +73,13 @@ except ImportError:
 """
 
 
-def importable(name):
-    try:
-        __import__(name)
-    except ImportError:
-        return False
-    return True
-
-
-def measure(columns, number, repeat):
-    """Best time per operation of every (column, statement), over interleaved rounds, in
-    thread CPU time, minus the column's empty loop."""
-    timers = {}
-    for column, (setup, statements) in columns.items():
-        timers[column, None] = timeit.Timer("pass", setup=setup, timer=time.thread_time)
-        for label, stmt in statements.items():
-            timers[column, label] = timeit.Timer(stmt, setup=setup, timer=time.thread_time)
-    best = {}
-    for _ in range(repeat):
-        for key, timer in timers.items():
-            seconds = timer.timeit(number)
-            best[key] = min(best.get(key, seconds), seconds)
-    return {key: max(seconds - best[key[0], None], 0.0) / number * 1e9
-            for key, seconds in best.items() if key[1] is not None}
-
-
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--repeat", type=int, default=20)
     parser.add_argument("--number", type=int, default=20_000)
     args = parser.parse_args(argv)
 
-    have_reference, have_numpy = importable("pygame.math"), importable("numpy")
+    have_reference, have_numpy = peer("pygame.math") is not None, peer("numpy") is not None
 
     def usable(stmt):
         return stmt is not None and (have_reference or "p" not in stmt.split()) and (
@@ -115,7 +90,7 @@ def main(argv=None):
     if have_reference:
         columns["reference"] = ("from pygame.math import Vector2\n" + SETUP,
                                 {label: ref for label, _, ref in CASES if usable(ref)})
-    ns = measure(columns, args.number, args.repeat)
+    ns = statements_ns(columns, args.number, args.repeat)
 
     print(f"Python {sys.version.split()[0]}, best of {args.repeat} interleaved rounds "
           f"x {args.number} operations, thread CPU time, ns per operation")

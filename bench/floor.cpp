@@ -2,12 +2,16 @@
 // work a Rect operation must do and nothing else: the component reads (each one a call of the
 // vector's own x or y, which makes a float), the conversions to double, and the objects the
 // operation returns or stores. It reaches the vectors the cheapest way a Rect may: an exact
-// Vector2's descriptor function, called directly. It has no frames, no messages and no general
+// Vector2's descriptor function, called directly. The typed collision forms, which take the
+// values of exact vectors and plain numbers (exact floats, one-digit ints) from their records
+// and storage (every read they make is then without effect), do only that: the argument's
+// type check, the loads and the comparisons. It has no frames, no messages and no general
 // paths: it serves the bench's inputs (exact Vector2 fields, exact float components) only, and
 // refuses anything else. Never installed; built with -DTESSEL_BENCH=ON.
 #include <Python.h>
 
 #include "tessel/vector2.h"
+#include "tessel/vector4.h"
 
 namespace {
 
@@ -19,6 +23,10 @@ struct FloorObject {
 };
 
 PyTypeObject *g_vector2;
+PyTypeObject *g_vector4;
+PyTypeObject *g_tuple = &PyTuple_Type;
+PyTypeObject *g_list = &PyList_Type;
+PyTypeObject *g_floor;  // FloorType, set at start-up
 Vector2VTable *g_vector2_vtab;
 PyGetSetDef *g_component[2];  // x, y
 PyObject *g_half;             // 0.5
@@ -40,7 +48,8 @@ PyObject *read(PyObject *vector, int axis) {
     return g_component[axis]->get(vector, g_component[axis]->closure);
 }
 
-// One read of component i (position.x, position.y, size.x, size.y), the field held while it is read.
+// One read of component i (position.x, position.y, size.x, size.y), the field held while it is
+// read.
 PyObject *read_field(PyObject *self, int i) {
     PyObject *vector = Py_NewRef(i < 2 ? as_floor(self)->position : as_floor(self)->size);
     PyObject *value = read(vector, i % 2);
@@ -252,8 +261,7 @@ PyObject *collide_point(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
 }
 
 // collide_rect(r2) of an overlapping rect: four reads of the other, six of this one.
-PyObject *collide_rect(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
-                       PyObject *kwnames) {
+PyObject *collide_rect(PyObject *self, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames) {
     PyObject *other = one_arg(args, nargs, kwnames);
     if (other == nullptr) {
         return nullptr;
@@ -282,6 +290,93 @@ PyObject *collide_rect(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
         }
     }
     Py_RETURN_TRUE;
+}
+
+// The typed collision forms: the values from records and storage.
+
+// position.x, position.y, size.x, size.y from two exact Vector2's records.
+bool records(PyObject *self, double *r) {
+    PyObject *p = as_floor(self)->position;
+    PyObject *s = as_floor(self)->size;
+    if (!Py_IS_TYPE(p, g_vector2) || !Py_IS_TYPE(s, g_vector2)) {
+        return false;
+    }
+    const vector2_t &pd = reinterpret_cast<Vector2Object *>(p)->data;
+    const vector2_t &sd = reinterpret_cast<Vector2Object *>(s)->data;
+    r[0] = pd.x, r[1] = pd.y, r[2] = sd.x, r[3] = sd.y;
+    return true;
+}
+
+bool plain(PyObject *o, double *out) {
+    if (PyFloat_CheckExact(o)) {
+        *out = PyFloat_AS_DOUBLE(o);
+        return true;
+    }
+    PyLongObject *n = reinterpret_cast<PyLongObject *>(o);
+    if (PyLong_CheckExact(o) && PyUnstable_Long_IsCompact(n)) {
+        *out = static_cast<double>(PyUnstable_Long_CompactValue(n));
+        return true;
+    }
+    return false;
+}
+
+template <int N> bool items(PyObject *seq, double *out) {
+    PyObject *const *all = PyTuple_CheckExact(seq) ? &PyTuple_GET_ITEM(seq, 0)
+                                                   : reinterpret_cast<PyListObject *>(seq)->ob_item;
+    if (Py_SIZE(seq) < N) {
+        return false;
+    }
+    for (int k = 0; k < N; ++k) {
+        if (!plain(all[k], &out[k])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool vector2_values(PyObject *v, double *out) {
+    if (!Py_IS_TYPE(v, g_vector2)) {
+        return false;
+    }
+    const vector2_t &d = reinterpret_cast<Vector2Object *>(v)->data;
+    out[0] = d.x, out[1] = d.y;
+    return true;
+}
+
+bool vector4_values(PyObject *v, double *out) {
+    if (!Py_IS_TYPE(v, g_vector4)) {
+        return false;
+    }
+    const vector4_t &d = reinterpret_cast<Vector4Object *>(v)->data;
+    out[0] = d.x, out[1] = d.y, out[2] = d.z, out[3] = d.w;
+    return true;
+}
+
+// The argument checked as a typed parameter is (exactly, or a subtype), then N values (a
+// point of 2, a rect of 4) read by Values and tested against this rect's records.
+template <PyTypeObject **Type, bool Exact, int N, bool (*Values)(PyObject *, double *)>
+PyObject *typed(PyObject *self, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames) {
+    PyObject *arg = one_arg(args, nargs, kwnames);
+    if (arg == nullptr) {
+        return nullptr;
+    }
+    if (!(Exact ? Py_IS_TYPE(arg, *Type) : PyObject_TypeCheck(arg, *Type))) {
+        return refuse();
+    }
+    double r[4], v[4];
+    if (!Values(arg, v) || !records(self, r)) {
+        return refuse();
+    }
+    bool hit = N == 2 ? r[0] <= v[0] && v[0] <= r[0] + r[2] && r[1] <= v[1] && v[1] <= r[1] + r[3]
+                      : r[0] < v[0] + v[2] && v[0] < r[0] + r[2] && r[1] < v[1] + v[3] &&
+                            v[1] < r[1] + r[3];
+    return PyBool_FromLong(hit);
+}
+
+// A method of the fast calling convention with keyword names.
+template <auto F> PyMethodDef fastcall(const char *name) {
+    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)),
+            METH_FASTCALL | METH_KEYWORDS, nullptr};
 }
 
 // get_tuple(): four reads (the field taken afresh for each), one new tuple.
@@ -377,12 +472,16 @@ PyGetSetDef floor_getset[] = {
 };
 
 PyMethodDef floor_methods[] = {
-    {"collide_point", reinterpret_cast<PyCFunction>(collide_point), METH_FASTCALL | METH_KEYWORDS,
-     nullptr},
-    {"collide_rect", reinterpret_cast<PyCFunction>(collide_rect), METH_FASTCALL | METH_KEYWORDS,
-     nullptr},
-    {"get_tuple", reinterpret_cast<PyCFunction>(get_tuple), METH_FASTCALL | METH_KEYWORDS,
-     nullptr},
+    fastcall<collide_point>("collide_point"),
+    fastcall<collide_rect>("collide_rect"),
+    fastcall<get_tuple>("get_tuple"),
+    fastcall<typed<&g_tuple, true, 2, items<2>>>("collide_point_tuple"),
+    fastcall<typed<&g_list, true, 2, items<2>>>("collide_point_list"),
+    fastcall<typed<&g_vector2, false, 2, vector2_values>>("collide_point_vector2"),
+    fastcall<typed<&g_floor, false, 4, records>>("collide_rect_rect"),
+    fastcall<typed<&g_tuple, true, 4, items<4>>>("collide_rect_tuple"),
+    fastcall<typed<&g_list, true, 4, items<4>>>("collide_rect_list"),
+    fastcall<typed<&g_vector4, false, 4, vector4_values>>("collide_rect_vector4"),
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -417,6 +516,13 @@ int floor_exec(PyObject *module) {
         return -1;
     }
     g_vector2 = reinterpret_cast<PyTypeObject *>(type);  // kept for the process
+    PyObject *vectors4 = PyImport_ImportModule("tessel.vector4.vector4");
+    PyObject *type4 = vectors4 ? PyObject_GetAttrString(vectors4, "Vector4") : nullptr;
+    Py_XDECREF(vectors4);
+    if (type4 == nullptr) {
+        return -1;
+    }
+    g_vector4 = reinterpret_cast<PyTypeObject *>(type4);  // kept for the process
     PyObject *dict = PyType_GetDict(g_vector2);
     PyObject *capsule = PyDict_GetItemString(dict, "__pyx_vtable__");
     g_vector2_vtab =
@@ -443,6 +549,7 @@ int floor_exec(PyObject *module) {
     if (!g_half || !g_empty || !g_repr_pieces[0] || !g_repr_pieces[1] || !g_repr_pieces[2]) {
         return -1;
     }
+    g_floor = &FloorType;
     if (PyType_Ready(&FloorType) < 0) {
         return -1;
     }

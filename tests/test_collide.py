@@ -15,7 +15,7 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 from rect_support import (HEADER, ListSub, Rect, TupleSub, Vector2, Vector4, bare,
-                          fresh_interpreter, outcome, probe, run_python, size_changed)
+                          fresh_interpreter, outcome, probe, qualified, run_python, size_changed)
 from tessel.collide import collide
 
 # ---------------------------------------------------------------------------------------
@@ -23,11 +23,16 @@ from tessel.collide import collide
 # errors come before any rect's (a plain rect shows them); a rect's error names the rect.
 
 
+RECT_NAME = "tessel.rect.rect.Rect"
+
+
 def checked(rects, name="rects"):
+    if isinstance(rects, Rect):
+        raise TypeError(f"expected an iterable of {RECT_NAME}, got a single Rect")
     rects = list(rects)
     for i, r in enumerate(rects):
         if not isinstance(r, Rect):
-            raise TypeError(f"{name}[{i}] must be a Rect, not {type(r).__name__}")
+            raise TypeError(f"{name}[{i}] must be {RECT_NAME}, not {qualified(type(r))}")
     return rects
 
 
@@ -123,6 +128,15 @@ def rects_of(vectors):
     return st.builds(made, vectors, vectors)
 
 
+# Another library's rect type, and a nested class: names that need their module.
+ForeignRect = type("Rect", (), {"__module__": "pygame.rect"})
+
+
+class Outer:
+    class Inner:
+        pass
+
+
 PLAIN_RECT = rects_of(EXACT)
 ANY_RECT = rects_of(st.one_of(EXACT, EXACT, SUBTYPE, HOSTILE))
 
@@ -134,7 +148,8 @@ def rect_lists(draw, max_size=200):
     rects = draw(st.lists(rects_of(vectors), max_size=max_size))
     if kind in ("hostile", "not a rect") and rects:
         spoilers = {"hostile": rects_of(HOSTILE),
-                    "not a rect": st.sampled_from([3, None, (0, 0, 1, 1), Vector4()])}[kind]
+                    "not a rect": st.sampled_from([3, None, (0, 0, 1, 1), Vector4(), ForeignRect(),
+                                              Outer.Inner(), Vector2, TupleSub()])}[kind]
         for _ in range(draw(st.integers(1, 2))):
             rects[draw(st.integers(0, len(rects) - 1))] = draw(spoilers)
     return rects
@@ -333,9 +348,9 @@ def test_each_rect_of_exact_vectors_is_read_once_and_subtypes_through_their_gett
     (lambda: collide.rect_hits(rects=[], other=(0, 0, 1, 1)), TypeError, "keyword arguments"),
     (lambda: collide.overlapping_pairs(5), TypeError, "'int' object is not iterable"),
     (lambda: collide.overlapping_pairs_between([Rect()], [Rect(), 2]), TypeError,
-     "b[1] must be a Rect, not int"),
+     "b[1] must be tessel.rect.rect.Rect, not int"),
     (lambda: collide.first_rect_hit([Rect(0, 0, 5, 5), 3], (0, 0, 1, 1)), TypeError,
-     "rects[1] must be a Rect, not int"),
+     "rects[1] must be tessel.rect.rect.Rect, not int"),
     (lambda: collide.overlapping_pairs([], flatten=True), TypeError,
      "overlapping_pairs() got an unexpected keyword argument 'flatten'"),
     (lambda: collide.overlapping_pairs_between(a=[], b=[]), TypeError,
@@ -344,6 +359,8 @@ def test_each_rect_of_exact_vectors_is_read_once_and_subtypes_through_their_gett
     (lambda: collide.overlapping_pairs([Rect()], flat=Truthless()), ZeroDivisionError, ""),
     (lambda: collide._use_kernel("fastest"), ValueError, "no kernel named 'fastest'"),
     (lambda: collide._use_kernel("grid", -1.0), ValueError, "a cell side must be finite"),
+    (lambda: collide.point_hits([Rect(), ForeignRect()], (0, 0)), TypeError,
+     "rects[1] must be tessel.rect.rect.Rect, not pygame.rect.Rect"),
 ])
 def test_calls_that_cannot_run(call, error, message):
     with pytest.raises(error) as caught:
@@ -366,6 +383,21 @@ def test_flat_takes_any_truth_value(flat, empty):
     assert collide.overlapping_pairs_between(rects, [], flat=flat) == empty
     collide.overlapping_pairs([Rect(0, 0, 9, 9)] * 40, flat=flat)
     assert list(result) == list(collide.overlapping_pairs(rects, flat=flat))  # a copy of its own
+
+
+@pytest.mark.parametrize("call", [
+    lambda r: collide.point_hits(r, None), lambda r: collide.rect_hits(r, "ab"),
+    lambda r: collide.first_rect_hit(r, Rect()), collide.overlapping_pairs,
+    lambda r: collide.overlapping_pairs_between([Rect()], r),
+    lambda r: collide.overlapping_pairs_between(r, "not rects"),
+])
+def test_a_single_rect_is_refused_unread_before_anything_else(call):
+    log = []
+    rect = Rect(probe(0.0, 0.0, log, "pos"), probe(2.0, 2.0, log, "size"))
+    with pytest.raises(TypeError) as caught:
+        call(rect)
+    assert (str(caught.value), log) == (f"expected an iterable of {RECT_NAME}, got a single Rect",
+                                        [])
 
 
 def test_empty_lists_read_no_argument():
@@ -496,6 +528,7 @@ LEAK_CALLS = {
     "failing pair": lambda: collide.overlapping_pairs(BAD),
     "failing argument": lambda: collide.rect_hits(GOOD, "ab"),
     "not a rect": lambda: collide.point_hits([3], (1, 1)),
+    "a single rect": lambda: collide.overlapping_pairs(GOOD[0]),
 }
 
 
@@ -579,7 +612,7 @@ def test_import_refuses_impostors_and_can_be_retried():
     cases = [case[:3] for case in REFUSED]
     *refusals, hits, not_a_rect = run_python(f"CASES = {cases!r}\n" + IMPOSTORS)
     assert refusals == [list(case[3:]) for case in REFUSED]
-    assert (hits, not_a_rect) == ([0], "rects[0] must be a Rect, not Vector4")
+    assert (hits, not_a_rect) == ([0], f"rects[0] must be {R}, not {V4}")
 
 
 @pytest.mark.thread_unsafe(reason="fills and limits the process-wide pool of working memory")

@@ -246,6 +246,8 @@ def test_edge_cases_users_meet_first(call, expected):
     (lambda: module.scale_by(PROBE), "scale_by() takes from 2 to 3 arguments (1 given)"),
     (lambda: module.inflate(PROBE, dw=1, dh=1),
      "tessel.geometry.geometry.inflate() takes no keyword arguments"),
+    (lambda: module.union_all(PROBE),
+     "expected an iterable of tessel.rect.rect.Rect, got a single Rect"),
 ])
 def test_calls_that_cannot_run(call, message):
     with pytest.raises(TypeError) as caught:

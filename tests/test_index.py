@@ -17,7 +17,9 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 from conftest import FREE_THREADED, PASS
-from rect_support import Rect, Vector2, Vector4, bare, f32, outcome, probe, run_python
+from rect_support import (
+    Rect, Vector2, Vector4, bare, f32, outcome, probe, qualified, run_python,
+)
 from vector_support import numpy
 from tessel.collide import collide
 from tessel.collide.collide import Index
@@ -50,7 +52,7 @@ class Model:
         rects = list(rects)
         for i, r in enumerate(rects):
             if not isinstance(r, Rect):
-                raise TypeError(f"rects[{i}] must be a Rect, not {type(r).__name__}")
+                raise TypeError(f"rects[{i}] must be tessel.rect.rect.Rect, not {qualified(type(r))}")
         values = rects if values is None else list(values)
         if len(values) != len(rects):
             raise ValueError(f"Index() takes one value per rect: {len(values)} values for "
@@ -67,7 +69,8 @@ class Model:
 
     def add(self, rect, value=None):
         if not isinstance(rect, Rect):
-            raise TypeError(f"add() argument 'rect' must be a Rect, not {type(rect).__name__}")
+            raise TypeError(f"add() argument 'rect' must be tessel.rect.rect.Rect, "
+                            f"not {qualified(type(rect))}")
         self.boxes.append(read(rect))
         self.members.append((rect, rect if value is None else value))
 
@@ -345,13 +348,14 @@ def emptied(ix):
 
 @pytest.mark.parametrize("call, error, message", [
     (lambda: Index(5), TypeError, "'int' object is not iterable"),
-    (lambda: Index([Rect(), 3]), TypeError, "rects[1] must be a Rect, not int"),
+    (lambda: Index([Rect(), 3]), TypeError, "rects[1] must be tessel.rect.rect.Rect, not int"),
+    (lambda: Index(Rect()), TypeError, "got a single Rect"),
     (lambda: Index([Rect()], [1, 2]), ValueError, "1 rect"),
     (lambda: Index([Rect(), bare()]), AttributeError, "'NoneType' object has no attribute 'x'"),
     (lambda: Index(rects=[], other=1), TypeError, "other"),
-    (lambda: Index().add(Vector4()), TypeError, "add() argument 'rect' must be a Rect, not Vector4"),
+    (lambda: Index().add(Vector4()), TypeError, "add() argument 'rect' must be tessel.rect.rect.Rect, not tessel.vector4.vector4.Vector4"),
     (lambda: Index().remove(Rect()), ValueError, "rect not in index"),
-    (lambda: Index().overlapping_pairs_between([]), TypeError, "must be an Index, not list"),
+    (lambda: Index().overlapping_pairs_between([]), TypeError, "must be tessel.collide.collide.Index, not list"),
     (lambda: Index().overlapping_pairs(True), TypeError, "exactly 0 arguments (1 given)"),
     (lambda: Index().overlapping_pairs(flatten=True), TypeError, "unexpected keyword argument"),
     (lambda: Index().point_hits((1, 2, 3)), ValueError, "Point must be a Vector2"),

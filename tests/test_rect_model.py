@@ -11,10 +11,10 @@ import math
 import pickle
 
 import pytest
-from hypothesis import given, settings
+from hypothesis import example, given, reject, settings
 from hypothesis import strategies as st
 
-from rect_support import Rect, Vector2, Vector4, f32, same, same_all, xy, xywh
+from rect_support import Rect, Vector2, Vector4, f32, same, same_all, xy, xywh, xyzw
 
 MODEST = settings(max_examples=60, deadline=None)
 
@@ -155,6 +155,55 @@ def test_rects_overlap_by_the_open_rule(values, other, form):
     assert overlap is Model(*values).overlaps(*as_doubles(other))
     if form == "general-rect":
         assert Rect(*other).collide_rect(Rect(*values)) is overlap
+
+
+class Point(Vector2):
+    pass
+
+
+class Quad(Vector4):
+    pass
+
+
+# What the typed forms read, they compare and add as it is: an int exactly, however large
+# (beside a float's value, past 2**53, too large for a float), a bool as an int. Their
+# answers hold for exact vectors and for subtypes alike.
+items = st.one_of(numbers, st.integers(-2**31, 2**31), st.sampled_from(
+    [2**30 - 1, 2**30, -2**30, 2**53 + 1, -2**53 - 1, 2**63, 10**400, True]))
+TYPED_FORMS = {  # method: (values it takes, its argument made of them, the values it holds)
+    "collide_point_tuple": (2, lambda v, vector: tuple(v), tuple),
+    "collide_point_list": (2, lambda v, vector: list(v), tuple),
+    "collide_point_vector2": (2, lambda v, vector: vector(*v), xy),
+    "collide_rect_tuple": (4, lambda v, vector: tuple(v), tuple),
+    "collide_rect_list": (4, lambda v, vector: list(v), tuple),
+    "collide_rect_vector4": (4, lambda v, vector: (Vector4, Quad)[vector is Point](*v), xyzw),
+    "collide_rect_rect": (4, lambda v, vector: Rect(vector(*v[:2]), vector(*v[2:])), xywh),
+}
+
+
+@MODEST
+@given(quads, st.lists(items, min_size=4, max_size=4), st.sampled_from(sorted(TYPED_FORMS)),
+       st.sampled_from([Vector2, Point]))
+# An int one past a float's value: as a double it would equal it.
+@example((2.0**53, 0, 0, 0), [2**53 + 1, 0, 0, 0], "collide_point_tuple", Vector2)
+@example((2.0**53, 0, 4, 1), [2**53 + 1, 0, 0, 1], "collide_rect_list", Vector2)
+def test_typed_forms_apply_the_rule_to_the_values_as_read(values, raw, method, vector):
+    n, make, held = TYPED_FORMS[method]
+    try:
+        argument = make(raw[:n], vector)
+    except OverflowError:
+        reject()
+    rect, model = Rect(vector(*values[:2]), vector(*values[2:])), Model(*values)
+    rule = model.contains if n == 2 else model.overlaps
+    assert outcome(lambda: getattr(rect, method)(argument)) == outcome(
+        lambda: rule(*held(argument)))
+
+
+def outcome(call):
+    try:
+        return call()
+    except Exception as e:
+        return type(e), str(e)
 
 
 indices = st.one_of(st.integers(-3, 7), st.floats(-2.0, 6.0), st.booleans())

@@ -97,7 +97,9 @@ def test_instance_record_size():
     assert Vector4.__basicsize__ == (72 if FREE_THREADED else 56)
 
 
+# A fresh interpreter per run: the parallel pass adds nothing.
 @pytest.mark.skipif(not FREE_THREADED, reason="the interpreter has a global lock anyway")
+@pytest.mark.passes("free-threaded")
 def test_importing_keeps_the_global_lock_off():
     code = "import sys, tessel.vector4.vector4; print(sys._is_gil_enabled())"
     out = subprocess.run([sys.executable, "-W", "error", "-c", code],

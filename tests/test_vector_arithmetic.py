@@ -305,7 +305,9 @@ def test_moving_a_shared_position_moves_every_rect_holding_it():
     assert (a.w, a.h, b.w) == (6, 8, 5)
 
 
+# Its own interpreter with its own threads: the parallel pass adds nothing.
 @pytest.mark.skipif(not FREE_THREADED, reason="only the free-threaded build runs threads at once")
+@pytest.mark.passes("free-threaded")
 def test_threads_share_a_vector_without_the_lock():
     code = textwrap.dedent("""
         import pickle, threading

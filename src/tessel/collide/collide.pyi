@@ -1,10 +1,14 @@
 """Collision questions over many rects in one call, with exactly the answers and errors of
 a loop over the `Rect` methods `collide_point` and `collide_rect`.
 
-`rects` is any iterable of `Rect`; an item that is not a `Rect` raises TypeError naming its
-index. An error raised while testing a rect carries a note naming it
-(`while testing rects[3]`). A rect made of two exact `Vector2` is read once per call, from
-the vectors themselves; any other rect is asked through its own method.
+`rects` is any iterable of `Rect`. An item that is not a `Rect` raises TypeError naming its
+index and its type, with the module unless it is a builtin
+("rects[1] must be tessel.rect.rect.Rect, not pygame.rect.Rect", "... not float"); a single
+`Rect` given where the iterable belongs raises TypeError "expected an iterable of
+tessel.rect.rect.Rect, got a single Rect", and is not read. An error raised while testing a
+rect carries a note naming it (`while testing rects[3]`). A rect made of two exact
+`Vector2` is read once per call, from the vectors themselves; any other rect is asked
+through its own method.
 
 For many questions a frame about the same rects, `Index` keeps their boxes and answers with
 your own objects.
@@ -96,7 +100,8 @@ class Index:
         answer with the matching item of `values` (as many as rects), or with the rect
         itself when `values` is None.
 
-        An item that is not a `Rect` raises TypeError naming its index; a rect that cannot be
+        An item that is not a `Rect` raises TypeError naming its index and its type, as the
+        functions do, and so does a single `Rect` given for `rects`; a rect that cannot be
         read raises its error with a note naming it (`while reading rects[3]`). Calling
         `__init__` again replaces what the index holds.
         """

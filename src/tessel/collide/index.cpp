@@ -62,7 +62,8 @@ Garbage::~Garbage() {
 
 bool read_row(PyObject *rect, Row *out) noexcept {
     double v[4];
-    if (!read_rect_records(g_state.types, rect, v) && !read_rect(g_state.types, rect, v)) {
+    if (!rect_record(g_state.types, reinterpret_cast<RectObject *>(rect), v) &&
+        !read_rect(g_state.types, rect, v)) {
         return false;
     }
     *out = {v[0], v[1], v[2], v[3]};
@@ -173,7 +174,8 @@ int index_init(PyObject *self, PyObject *args, PyObject *kwargs) {
     PyObject *rects_arg = nullptr, *values_arg = Py_None;
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|OO:Index", const_cast<char **>(names),
                                      &rects_arg, &values_arg) ||
-        !require_ready(g_state.types)) {
+        !require_ready(g_state.types) ||
+        (rects_arg && refuse_single_rect(g_state.types, rects_arg))) {
         return -1;
     }
     Ref rects = Ref::steal(rects_arg ? PySequence_Tuple(rects_arg) : PyTuple_New(0));
@@ -259,11 +261,8 @@ PyObject *index_add(PyObject *self, PyObject *args, PyObject *kwargs) {
         return nullptr;
     }
     if (!is_rect(rect)) {
-        Ref type = Ref::steal(PyType_GetName(Py_TYPE(rect)));
-        if (type) {
-            PyErr_Format(PyExc_TypeError, "add() argument 'rect' must be a Rect, not %U",
-                         type.get());
-        }
+        PyErr_Format(PyExc_TypeError, "add() argument 'rect' must be %s, not %T", kRectName.full,
+                     rect);
         return nullptr;
     }
     Row row;

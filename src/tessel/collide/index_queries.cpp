@@ -96,7 +96,8 @@ PyObject *values_of(const IndexState &st, Hits &hits) {
 bool read_other(PyObject *other, Bounds *out) {
     double v[4];
     if (!require_ready(g_state.types) ||
-        (!(is_rect(other) && read_rect_records(g_state.types, other, v)) &&
+        (!(is_rect(other) &&
+           rect_record(g_state.types, reinterpret_cast<RectObject *>(other), v)) &&
          !read_rect(g_state.types, other, v))) {
         return false;
     }
@@ -320,12 +321,10 @@ PyObject *index_overlapping_pairs_between(PyObject *self, PyObject *const *args,
     }
     PyObject *other = args[0];
     if (!PyObject_TypeCheck(other, &IndexType)) {
-        Ref type = Ref::steal(PyType_GetName(Py_TYPE(other)));
-        if (type) {
-            PyErr_Format(PyExc_TypeError,
-                         "overlapping_pairs_between() argument must be an Index, not %U",
-                         type.get());
-        }
+        PyErr_Format(PyExc_TypeError,
+                     "overlapping_pairs_between() argument must be "
+                     "tessel.collide.collide.Index, not %T",
+                     other);
         return nullptr;
     }
     PyObject *result = nullptr;

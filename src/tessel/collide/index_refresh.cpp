@@ -227,7 +227,7 @@ bool read_all(Reading &r) {
         }
         double v[4];
         Row row;
-        if (read_rect_records(g_state.types, r.roster[i], v)) {
+        if (rect_record(g_state.types, reinterpret_cast<RectObject *>(r.roster[i]), v)) {
             row = {v[0], v[1], v[2], v[3]};
         } else if (!r.roster.hold() || !read_row(r.roster[i], &rows[i])) {
             add_note("while reading rects[%zu]", i);
@@ -382,7 +382,7 @@ class Offsets {
 // very statement, through the rect's attribute access and the vector's in-place addition.
 // False with an exception set.
 bool move_rect(Roster &roster, size_t i, PyObject *offset) {
-    if (vector2_records_readable(g_state.types)) {
+    if (record_stands_for_components(g_state.types.vector2, 2)) {
         PyTypeObject *vector2 = g_state.types.vector2.type;
         int moved = with_fields(reinterpret_cast<RectObject *>(roster[i]),
                                 [&](PyObject *position, PyObject *) {
@@ -419,7 +419,7 @@ bool move_rect(Roster &roster, size_t i, PyObject *offset) {
 // or the number of rects when all are moved and read, or -1 with the error of a rect's
 // offset (noted), as the loop would have raised it.
 Py_ssize_t move_and_read(Reading &r, const Offsets &offsets, double &out_drift) {
-    if (!r.distinct || r.roster.held() || !vector2_records_readable(g_state.types)) {
+    if (!r.distinct || r.roster.held() || !record_stands_for_components(g_state.types.vector2, 2)) {
         return 0;
     }
     PyTypeObject *vector2 = g_state.types.vector2.type;

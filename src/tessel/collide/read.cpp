@@ -1,6 +1,7 @@
 // Reading the rects of a query (its point or rect argument: common/arguments.hpp).
 #include "read.hpp"
 
+#include "common/arguments.hpp"
 #include "common/records.hpp"
 
 namespace tessel::collide {
@@ -18,6 +19,9 @@ void add_note(Ref note) noexcept {
 }  // namespace
 
 bool Rects::open(PyObject *seq) {
+    if (refuse_single_rect(g_state.types, seq)) {
+        return false;
+    }
 #ifndef Py_GIL_DISABLED
     if (PyList_CheckExact(seq)) {
         owner_ = Ref::borrow(seq);
@@ -45,11 +49,10 @@ bool Rects::hold() {
     return true;
 }
 
+// Types are named fully qualified (builtins bare, as %T gives them), so that another
+// library's Rect does not read as this one.
 void not_a_rect(const char *name, Py_ssize_t i, PyObject *o) noexcept {
-    Ref type = Ref::steal(PyType_GetName(Py_TYPE(o)));
-    if (type) {
-        PyErr_Format(PyExc_TypeError, "%s[%zd] must be a Rect, not %U", name, i, type.get());
-    }
+    PyErr_Format(PyExc_TypeError, "%s[%zd] must be %s, not %T", name, i, kRectName.full, o);
 }
 
 bool Rects::check(const char *name, Py_ssize_t from) const {
@@ -65,7 +68,7 @@ bool Rects::check(const char *name, Py_ssize_t from) const {
 
 bool read_bounds(PyObject *rect, Bounds *out) noexcept {
     double v[4];
-    if (!read_rect_records(g_state.types, rect, v)) {
+    if (!rect_record(g_state.types, reinterpret_cast<RectObject *>(rect), v)) {
         return false;
     }
     *out = {v[0], v[0] + v[2], v[1], v[1] + v[3]};

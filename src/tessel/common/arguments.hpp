@@ -79,6 +79,17 @@ inline bool read_rect(const PackageTypes &t, PyObject *other, double v[4]) noexc
     return read_items_or_refuse(t, other, 4, v, kRectMessage);
 }
 
+// A function that takes an iterable of rects calls this first: a Rect iterates as its four
+// numbers, which would be reported as four items that are not rects. True, with TypeError
+// set, when `rects` is a single Rect.
+inline bool refuse_single_rect(const PackageTypes &t, PyObject *rects) noexcept {
+    if (!is_rect(t, rects)) {
+        return false;
+    }
+    PyErr_Format(PyExc_TypeError, "expected an iterable of %s, got a single Rect", kRectName.full);
+    return true;
+}
+
 }  // namespace tessel
 
 #endif

@@ -96,6 +96,36 @@ inline bool item_doubles(PyObject *seq, Py_ssize_t first, int count, double *out
     return true;
 }
 
+// The typed forms' fast path: items 0 to n - 1 of a tuple (subtypes too) or a list, the ones
+// the typed readers above would give, as plain doubles (common/number.hpp), read in one
+// step in which no code runs. False, with no exception set, when there are fewer than n or
+// one is not plain: the typed path then reads them as it always does.
+inline bool plain_item_doubles(PyObject *seq, int n, double *out) noexcept {
+    auto read = [n, out](PyObject *const *items, Py_ssize_t size) {
+        if (size < n) {
+            return false;
+        }
+        for (int k = 0; k < n; ++k) {
+            if (!plain_double(items[k], &out[k])) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (PyTuple_Check(seq)) {
+        return read(tuple_items(seq), PyTuple_GET_SIZE(seq));
+    }
+    if (!PyList_Check(seq)) {
+        return false;
+    }
+    // The list's section keeps another thread from changing it (and its items alive).
+    bool plain;
+    Py_BEGIN_CRITICAL_SECTION(seq);
+    plain = read(reinterpret_cast<PyListObject *>(seq)->ob_item, PyList_GET_SIZE(seq));
+    Py_END_CRITICAL_SECTION();
+    return plain;
+}
+
 inline bool is_tuple_or_list(PyObject *o) noexcept { return PyTuple_Check(o) || PyList_Check(o); }
 
 }  // namespace tessel

@@ -22,6 +22,27 @@ inline bool to_double(PyObject *o, double *out) noexcept {
     return true;
 }
 
+// A plain number, for fast paths that stand for the interpreter's own arithmetic: an exact
+// float, or an exact int of one digit (|n| < 2**30), whose value, and the sum of two such,
+// a double holds exactly. Compared with or added to floats, and added to each other, such
+// numbers give what their doubles give (the interpreter compares a float with an int
+// exactly, and converts an int exactly before adding it to a float). False, with no
+// exception set, for any other object.
+inline bool plain_double(PyObject *o, double *out) noexcept {
+    if (PyFloat_CheckExact(o)) {
+        *out = PyFloat_AS_DOUBLE(o);
+        return true;
+    }
+    if (PyLong_CheckExact(o)) {
+        PyLongObject *n = reinterpret_cast<PyLongObject *>(o);
+        if (PyUnstable_Long_IsCompact(n)) {
+            *out = static_cast<double>(PyUnstable_Long_CompactValue(n));
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace tessel
 
 #endif

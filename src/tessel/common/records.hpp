@@ -1,7 +1,11 @@
-// Reading a rect's four values from its vectors' records, in place of their attribute
-// access, where that gives the very same values: both fields hold an exact Vector2 of the
-// vector module's own type, whose x and y are its descriptors over the record (the
-// attribute access makes a float of the stored value, which converts back to it exactly).
+// Reading exact vectors' records in place of their attribute access, for fast paths.
+//
+// An exact instance of the vector module's own type (ImportedType::own) whose components
+// are its descriptors (ImportedType::components) answers o.x with a new float of the stored
+// value and does nothing else, so the stored value is what that read would give. Each
+// reader below gives false, with no exception set, for anything else (a subtype, None, a
+// type whose record cannot stand for its attribute access): the caller then reads through
+// the attribute access, as it always does.
 #ifndef TESSEL_COMMON_RECORDS_HPP
 #define TESSEL_COMMON_RECORDS_HPP
 
@@ -14,44 +18,58 @@
 
 namespace tessel {
 
-// Whether an exact Vector2's record holds what its attribute access x and y gives.
-inline bool vector2_records_readable(const PackageTypes &t) noexcept {
-    const ImportedType &v = t.vector2;
-    return v.own && v.components[static_cast<int>(Component::x)] != nullptr &&
-           v.components[static_cast<int>(Component::y)] != nullptr;
-}
-
-// The vector module stores components with relaxed atomic access; loads match it.
-inline double load_component(float &component) noexcept {
-    return std::atomic_ref<float>(component).load(std::memory_order_relaxed);
-}
-
-// (x, y, w, h) of a Rect (the caller has checked that it is one) whose fields both hold
-// exact Vector2, from their records. False, with nothing read and no exception, for any
-// other rect: read it through its attribute access then (read_rect, common/arguments.hpp).
-// The rect's critical section keeps its fields, and so their vectors, in place meanwhile;
-// no Python code runs.
-inline bool read_rect_records(const PackageTypes &t, PyObject *rect, double v[4]) noexcept {
-    if (!vector2_records_readable(t)) {
+inline bool record_stands_for_components(const ImportedType &t, int count) noexcept {
+    if (!t.own) {
         return false;
     }
-    PyTypeObject *vector2 = t.vector2.type;
-    return with_fields(reinterpret_cast<RectObject *>(rect), [&](PyObject *p, PyObject *s) {
-        if (!Py_IS_TYPE(p, vector2) || !Py_IS_TYPE(s, vector2)) {
+    for (int i = 0; i < count; ++i) {
+        if (t.components[i] == nullptr) {
             return false;
         }
-        auto &position = reinterpret_cast<Vector2Object *>(p)->data;
-        auto &size = reinterpret_cast<Vector2Object *>(s)->data;
-        v[0] = load_component(position.x);
-        v[1] = load_component(position.y);
-        v[2] = load_component(size.x);
-        v[3] = load_component(size.y);
-        return true;
+    }
+    return true;
+}
+
+// The vector modules store components with relaxed atomic access; loads match it.
+template <class T> double load_component(T &component) noexcept {
+    return std::atomic_ref<T>(component).load(std::memory_order_relaxed);
+}
+
+// (x, y) of an exact Vector2.
+inline bool vector2_record(const PackageTypes &t, PyObject *o, double out[2]) noexcept {
+    if (!Py_IS_TYPE(o, t.vector2.type) || !record_stands_for_components(t.vector2, 2)) {
+        return false;
+    }
+    vector2_t &v = reinterpret_cast<Vector2Object *>(o)->data;
+    out[0] = load_component(v.x);
+    out[1] = load_component(v.y);
+    return true;
+}
+
+// (x, y, z, w) of an exact Vector4.
+inline bool vector4_record(const PackageTypes &t, PyObject *o, double out[4]) noexcept {
+    if (!Py_IS_TYPE(o, t.vector4.type) || !record_stands_for_components(t.vector4, 4)) {
+        return false;
+    }
+    vector4_t &v = reinterpret_cast<Vector4Object *>(o)->data;
+    out[0] = load_component(v.x);
+    out[1] = load_component(v.y);
+    out[2] = load_component(v.z);
+    out[3] = load_component(v.w);
+    return true;
+}
+
+// A rect's (position.x, position.y, size.x, size.y), when both fields are exact Vector2:
+// read in the rect's critical section, where no field can be replaced, so the vectors stay
+// alive while their records are read (no Python code runs meanwhile).
+inline bool rect_record(const PackageTypes &t, RectObject *r, double out[4]) noexcept {
+    return with_fields(r, [&t, out](PyObject *position, PyObject *size) {
+        return vector2_record(t, position, out) && vector2_record(t, size, out + 2);
     });
 }
 
 // Adds (dx, dy) to an exact Vector2 of the vector module's own type (the caller has
-// checked: vector2_records_readable and the exact type) as its in-place addition does: each
+// checked: record_stands_for_components and the exact type) as its in-place addition does: each
 // component computed in double and rounded once to single precision, the other operand
 // read before. The vector module makes each component's update one atomic step; without
 // the global lock this does too, and with it a plain load and store is the same step, since

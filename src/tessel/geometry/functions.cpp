@@ -37,7 +37,8 @@ bool arity(const char *name, Py_ssize_t given, Py_ssize_t least, Py_ssize_t most
 // would give.
 bool read_box(PyObject *o, Box *out) noexcept {
     double v[4];
-    if (!(is_rect(g_types, o) && read_rect_records(g_types, o, v)) && !read_rect(g_types, o, v)) {
+    if (!(is_rect(g_types, o) && rect_record(g_types, reinterpret_cast<RectObject *>(o), v)) &&
+        !read_rect(g_types, o, v)) {
         return false;
     }
     *out = {{v[0], v[2]}, {v[1], v[3]}};
@@ -89,6 +90,9 @@ PyObject *normalized(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 
 PyObject *union_all(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     if (!arity("union_all", nargs, 1, 1)) {
+        return nullptr;
+    }
+    if (refuse_single_rect(g_types, args[0])) {
         return nullptr;
     }
     Ref items = Ref::steal(PyObject_GetIter(args[0]));

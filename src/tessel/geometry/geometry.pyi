@@ -64,8 +64,10 @@ def union_all(rects: Iterable[_RectLike], /) -> Rect:
     """The union of every rect of any iterable (a generator too, read once, in order); the
     union of one rect has its edges.
 
-    Raises ValueError "union_all() iterable argument is empty" when there is none. An
-    item's own error carries a note naming it (`while reading rects[3]`).
+    Raises ValueError "union_all() iterable argument is empty" when there is none, and
+    TypeError "expected an iterable of tessel.rect.rect.Rect, got a single Rect" for one
+    `Rect` given in place of the iterable. An item's own error carries a note naming it
+    (`while reading rects[3]`).
     """
 def clip(a: _RectLike, b: _RectLike, /) -> Rect:
     """The overlap of two rects: when they overlap by the open rule of

@@ -4,6 +4,7 @@
 #include <Python.h>
 
 #include "common/arguments.hpp"
+#include "common/records.hpp"
 #include "frames.hpp"
 #include "operations.hpp"
 #include "vectors.hpp"
@@ -76,6 +77,21 @@ template <class Far, class Near> bool overlaps(RectObject *r, Far far, Near near
     return true;
 }
 
+// The typed forms' fast path. When the rect's vectors are exact Vector2 and the argument's
+// values are plain (an exact vector's record, or exact floats and small ints:
+// common/number.hpp), none of the reads the typed form makes can have an effect or fail,
+// and the interpreter's sums and comparisons of what they give are those of the doubles:
+// so the rule on the doubles is the typed form's answer. `r` is (left, top, width, height).
+bool plain_rect(RectObject *self, double r[4]) { return rect_record(g_state.types, self, r); }
+
+bool contains_values(const double r[4], const double p[2]) {
+    return r[0] <= p[0] && p[0] <= r[0] + r[2] && r[1] <= p[1] && p[1] <= r[1] + r[3];
+}
+
+bool overlaps_values(const double r[4], const double o[4]) {
+    return r[0] < o[0] + o[2] && o[0] < r[0] + r[2] && r[1] < o[1] + o[3] && o[1] < r[1] + r[3];
+}
+
 // Sum of two values read one after the other, for the typed forms' far edges.
 template <class Read> Num read_sum(Read read, int first, int second) {
     Num a = read(first);
@@ -118,6 +134,10 @@ int collide_point(RectObject *self, PyObject *point, int) {
 
 int collide_point_vector2(RectObject *self, Vector2Object *point, int) {
     PyObject *p = reinterpret_cast<PyObject *>(point);
+    double r[4], xy[2];
+    if (vector2_record(g_state.types, p, xy) && plain_rect(self, r)) {
+        return contains_values(r, xy);
+    }
     bool inside = false;
     bool ok = contains(
         self, [&](int a) { return Num::of(get_attr(p, kAxes[a])); }, &inside);
@@ -128,6 +148,10 @@ namespace {
 
 // The typed tuple and list forms: items taken as they are, bounds-checked.
 int collide_point_items(RectObject *self, PyObject *point, Frame f) {
+    double r[4], xy[2];
+    if (plain_item_doubles(point, 2, xy) && plain_rect(self, r)) {
+        return contains_values(r, xy);
+    }
     bool inside = false;
     bool ok = contains(
         self, [&](int a) { return Num::of(typed_form_item(point, a)); }, &inside);
@@ -135,6 +159,10 @@ int collide_point_items(RectObject *self, PyObject *point, Frame f) {
 }
 
 int collide_rect_items(RectObject *self, PyObject *other, Frame f) {
+    double r[4], o[4];
+    if (plain_item_doubles(other, 4, o) && plain_rect(self, r)) {
+        return overlaps_values(r, o);
+    }
     auto read = [&](int i) { return Num::of(typed_form_item(other, i)); };
     auto far = [&](int a) { return read_sum(read, a, a + 2); };
     bool overlap = false;
@@ -163,6 +191,10 @@ int collide_rect(RectObject *self, PyObject *other, int) {
 
 int collide_rect_vector4(RectObject *self, Vector4Object *other, int) {
     PyObject *o = reinterpret_cast<PyObject *>(other);
+    double r[4], v[4];
+    if (vector4_record(g_state.types, o, v) && plain_rect(self, r)) {
+        return overlaps_values(r, v);
+    }
     constexpr Str kNames[4] = {Str::x, Str::y, Str::z, Str::w};
     auto read = [&](int i) { return Num::of(get_attr(o, kNames[i])); };
     auto far = [&](int a) { return read_sum(read, a, a + 2); };
@@ -173,6 +205,10 @@ int collide_rect_vector4(RectObject *self, Vector4Object *other, int) {
 
 int collide_rect_rect(RectObject *self, RectObject *other, int) {
     PyObject *o = reinterpret_cast<PyObject *>(other);
+    double r[4], v[4];
+    if (is_rect(o) && rect_record(g_state.types, other, v) && plain_rect(self, r)) {
+        return overlaps_values(r, v);
+    }
     auto read = [&](int i) {
         return other_component(o, i < 2 ? Field::position : Field::size, i % 2);
     };
