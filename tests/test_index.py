@@ -335,6 +335,38 @@ def test_queries_over_larger_scenes_find_what_the_functions_find(kind, n, seed, 
             model.refresh()
 
 
+def _shrink_the_giant(rects):
+    rects[0].size = Vector2(1e30, 1)  # too large for any level: kept aside
+    yield "refresh"
+    rects[0].size = Vector2(2, 2)  # fits again, and every box drifts a little
+    yield [(0.5, 0.25)] * len(rects)
+
+
+def _empty_then_move(rects):
+    yield [(1, 1)] * len(rects)
+    for r in rects:
+        yield ("remove", r)
+    yield []
+
+
+@pytest.mark.parametrize("story", [_shrink_the_giant, _empty_then_move])
+@pytest.mark.parametrize("n", [1, 40])
+def test_moves_after_changes_in_what_the_grid_holds(story, n):
+    """A box that leaves the boxes kept aside, and an index emptied by remove, then moved."""
+    rects = [Rect(i * 3 % 50, i * 7 % 50, 4, 4) for i in range(n)]
+    ix, model = Index(rects), Model(rects)
+    for step in story(rects):
+        if step == "refresh":
+            ix.refresh(), model.refresh()
+        elif isinstance(step, tuple):
+            ix.remove(step[1]), model.remove(step[1])
+        else:
+            ix.move(step), model.refresh()
+        whole = Rect(-1e6, -1e6, 2e6, 2e6)
+        assert key(ix.rect_hits(whole)) == key(model.rect_hits(whole))
+        assert key(ix.overlapping_pairs()) == key(model.pairs())
+
+
 # ---------------------------------------------------------------------------------------
 # What the model leaves open: calls that cannot run, the boxes view, reading once.
 

@@ -201,6 +201,9 @@ bool grid_pairs(IndexState &st, Workspace &space) {
         return false;
     }
     const Row *rows = g.rows();
+    if (g.drift > 0) {
+        enter_grid(g, rows, g.size(), nullptr, false);  // which boxes are aside may change
+    }
     std::vector<Box> &aside = t_aside;
     aside.clear();
     for (uint32_t slot : g.grid->aside()) {
@@ -211,9 +214,6 @@ bool grid_pairs(IndexState &st, Workspace &space) {
     }
     if (aside.size() > kFewAside) {
         return false;
-    }
-    if (g.drift > 0) {
-        enter_grid(g, rows, g.size(), nullptr, false);
     }
     if (!g.grid->pairs(rows, nullptr, g.drift, Budget::for_boxes(g.size()), space.boxes,
                        space.pairs)) {

@@ -487,7 +487,9 @@ bool move(PyObject *self, PyObject *argument) {
     if (done < 0) {
         return r.end(self, false);
     }
-    if (static_cast<size_t>(done) == n) {
+    // With no rects, done is n whether or not the pass ran (and sized the rows): only the
+    // refresh below is sure to.
+    if (n > 0 && static_cast<size_t>(done) == n) {
         r.grid(drift);
         return r.end(self, true);
     }
