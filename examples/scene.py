@@ -1,5 +1,6 @@
-"""A small scene: rects built in several ways, moved through their properties, tested for
-collisions while they move, saved and restored with pickle, and drawn as an SVG picture.
+"""A small scene: rects built in several ways, moved through their properties, moved and
+tested for collisions each frame through an index, saved and restored with pickle, and drawn
+as an SVG picture.
 
 Run with scripts/example (which builds the package first), or with the build's staging
 tree on the path: PYTHONPATH=build/py314/stage python3.14 examples/scene.py [--svg PATH]
@@ -11,7 +12,7 @@ import os
 import pickle
 import tempfile
 
-from tessel.collide.collide import overlapping_pairs, point_hits
+from tessel.collide.collide import Index
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
@@ -74,13 +75,20 @@ def make_scene():
     return walls, movers
 
 
-def step(walls, movers):
+def scene_index(movers):
+    """An index of the movers' rects that answers with their names."""
+    return Index([rect for rect, _ in movers.values()], values=list(movers))
+
+
+def step(walls, movers, index):
     """Moves every mover one step, bounces it off walls, and reports what touches what."""
     events = []
     names = list(movers)
+    # One call moves every mover by its velocity, as `rect.position += velocity` would,
+    # in place: every rect sharing a vector moves too.
+    index.move([movers[name][1] for name in names])
     for name in names:
         rect, velocity = movers[name]
-        rect.position += velocity  # in place: every rect sharing the vector moves too
         for wall in walls:
             if rect.collide_rect_rect(wall):
                 # Bounce: undo the move on each axis that hit, and turn around.
@@ -91,25 +99,27 @@ def step(walls, movers):
                     rect.x -= velocity.x
                     velocity.x = -velocity.x
                 events.append(f"{name} bounced off a wall")
-    # The questions over every mover at once, in one call each.
-    rects = [movers[name][0] for name in names]
-    for i, j in overlapping_pairs(rects):
-        events.append(f"{names[i]} overlaps {names[j]}")
-    for i in point_hits(rects, GOAL):
-        events.append(f"{names[i]} covers the goal {GOAL}")
+    # The bounces moved some rects: the index reads them again. Then the questions over
+    # every mover at once, answered with their names.
+    index.refresh()
+    for a, b in index.overlapping_pairs():
+        events.append(f"{a} overlaps {b}")
+    for name in index.point_hits(GOAL):
+        events.append(f"{name} covers the goal {GOAL}")
     return events
 
 
 def run_scene():
     print("\n-- a moving scene")
     walls, movers = make_scene()
+    index = scene_index(movers)
     for frame in range(1, 41):
-        for event in step(walls, movers):
+        for event in step(walls, movers, index):
             print(f"frame {frame:2}: {event}")
-    return walls, movers
+    return walls, movers, index
 
 
-def save_and_restore(walls, movers):
+def save_and_restore(walls, movers, index):
     print("\n-- saving and restoring the scene")
     data = pickle.dumps((walls, movers))
     restored_walls, restored_movers = pickle.loads(data)
@@ -123,8 +133,10 @@ def save_and_restore(walls, movers):
     ball = movers["ball"][0]
     print("copy shares position:", copy.copy(ball).position is ball.position,
           "- deepcopy shares:", copy.deepcopy(ball).position is ball.position)
-    # The restored scene goes on exactly as the original would.
-    assert step(restored_walls, restored_movers) == step(walls, movers)
+    # The restored scene goes on exactly as the original would (an index is not pickled: the
+    # restored rects get one of their own).
+    assert (step(restored_walls, restored_movers, scene_index(restored_movers))
+            == step(walls, movers, index))
     print("one more frame of both scenes gives the same events")
 
 
@@ -197,8 +209,8 @@ def main(argv=None):
     show_vectors()
     build_rects()
     move_a_rect()
-    walls, movers = run_scene()
-    save_and_restore(walls, movers)
+    walls, movers, index = run_scene()
+    save_and_restore(walls, movers, index)
     print("\npicture of the scene written to", write_scene_svg(walls, movers, args.svg))
 
 

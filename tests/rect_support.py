@@ -212,3 +212,9 @@ def run_python(code, **env_changes):
                           text=True, check=False)
     assert done.returncode == 0, done.stderr
     return json.loads(done.stdout.strip().splitlines()[-1])
+
+
+def qualified(cls):
+    """A type's name as the messages give it: with its module, unless that is builtins."""
+    name = cls.__qualname__
+    return name if cls.__module__ == "builtins" else f"{cls.__module__}.{name}"

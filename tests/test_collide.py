@@ -15,7 +15,7 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 from rect_support import (HEADER, ListSub, Rect, TupleSub, Vector2, Vector4, bare,
-                          fresh_interpreter, outcome, probe, run_python, size_changed)
+                          fresh_interpreter, outcome, probe, qualified, run_python, size_changed)
 from tessel.collide import collide
 
 # ---------------------------------------------------------------------------------------
@@ -24,12 +24,6 @@ from tessel.collide import collide
 
 
 RECT_NAME = "tessel.rect.rect.Rect"
-
-
-def qualified(cls):
-    """A type's name as the messages give it: with its module, unless that is builtins."""
-    name = cls.__qualname__
-    return name if cls.__module__ == "builtins" else f"{cls.__module__}.{name}"
 
 
 def checked(rects, name="rects"):

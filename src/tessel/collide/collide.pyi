@@ -9,11 +9,14 @@ tessel.rect.rect.Rect, got a single Rect", and is not read. An error raised whil
 rect carries a note naming it (`while testing rects[3]`). A rect made of two exact
 `Vector2` is read once per call, from the vectors themselves; any other rect is asked
 through its own method.
+
+For many questions a frame about the same rects, `Index` keeps their boxes and answers with
+your own objects.
 """
 
 from array import array
 from collections.abc import Iterable, Sequence
-from typing import Literal, overload
+from typing import Any, Literal, final, overload
 
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
@@ -76,3 +79,99 @@ def overlapping_pairs_between(
 def overlapping_pairs_between(
     a: Iterable[Rect], b: Iterable[Rect], /, *, flat: bool
 ) -> list[tuple[int, int]] | array[int]: ...
+
+_Offset = Vector2 | Sequence[float]
+
+@final
+class Index:
+    """A set of rects, each with a value, and their boxes as read at the last `refresh`,
+    `move` or `add`: many queries a frame over packed boxes, answered with the values.
+
+    Answers are those of `Rect.collide_point` and `Rect.collide_rect` (and of this module's
+    functions, which use them) for the positions and sizes read then; a rect moved by other
+    code is seen after the next `refresh`. A query visits a few cells of a grid over the
+    boxes, whatever their number; `refresh` reads every rect once and keeps the grid while
+    the boxes stay near their cells. Values are compared by nothing, only returned; the
+    rects, by identity.
+    """
+
+    def __init__(self, rects: Iterable[Rect] = (), values: Iterable[Any] | None = None) -> None:
+        """An index of `rects` (any iterable of `Rect`, each read once, now), whose queries
+        answer with the matching item of `values` (as many as rects), or with the rect
+        itself when `values` is None.
+
+        An item that is not a `Rect` raises TypeError naming its index and its type, as the
+        functions do, and so does a single `Rect` given for `rects`; a rect that cannot be
+        read raises its error with a note naming it (`while reading rects[3]`). Calling
+        `__init__` again replaces what the index holds.
+        """
+    def __len__(self) -> int:
+        """The number of rects in the index (a rect added twice counts twice)."""
+    def add(self, rect: Rect, value: Any = None) -> None:
+        """Adds `rect`, read now, with `value` (the rect itself when None): queries see it at
+        once, after the rects added before it."""
+    def remove(self, rect: Rect, /) -> None:
+        """Removes the earliest-added member holding this very rect (by identity, never by
+        value); ValueError if there is none."""
+    def refresh(self) -> None:
+        """Reads every rect's position and size again: an exact `Vector2` from its record,
+        any other vector through its attribute access, each value converted to a float. On
+        an error (noted `while reading rects[i]`) the index keeps its previous boxes."""
+    def move(self, offsets: _Offset | Iterable[_Offset], /) -> None:
+        """Adds an offset to each rect's position, exactly as
+        `for r, v in zip(rects, offsets): r.position += v` would, in the order added, then
+        refreshes.
+
+        `offsets` is one offset for every rect (a `Vector2`, or a sequence whose first item
+        is a number: `(dx, dy)`, `[dx, dy]`, a numpy array of 2) or a sequence of one offset
+        per rect, in the order added; ValueError for any other number of them. A vector
+        shared by several rects moves once per rect that holds it, as in the loop. On an
+        error (noted `while moving rects[i]`) the rects before it have moved, and the index
+        keeps its previous boxes until the next refresh.
+        """
+    def point_hits(self, point: _Point, /) -> list[Any]:
+        """The values of the rects that contain `point` (borders inside), in the order added.
+        `point` takes every form `Rect.collide_point` takes, with its errors; it is read
+        once, even when the index is empty."""
+    def rect_hits(self, other: _Other, /) -> list[Any]:
+        """The values of the rects that overlap `other` (touching is no overlap), in the
+        order added. `other` takes every form `Rect.collide_rect` takes, with its errors,
+        and is read as it is now (a rect of the index too)."""
+    def first_rect_hit(self, other: _Other, /) -> Any:
+        """The value of the earliest-added rect that overlaps `other`, or None."""
+    @overload
+    def overlapping_pairs(self, *, flat: Literal[False] = False) -> list[tuple[Any, Any]]:
+        """Every pair of values `(a, b)` whose rects overlap, `a` added before `b`, in the
+        order `overlapping_pairs` gives their places.
+
+        With `flat=True`, the places instead (0 for the first rect added, and so on): one
+        `array('I')` of i0, j0, i1, j1, ..., as the module's function gives them.
+        """
+    @overload
+    def overlapping_pairs(self, *, flat: Literal[True]) -> array[int]: ...
+    @overload
+    def overlapping_pairs(self, *, flat: bool) -> list[tuple[Any, Any]] | array[int]: ...
+    @overload
+    def overlapping_pairs_between(
+        self, other: Index, /, *, flat: Literal[False] = False
+    ) -> list[tuple[Any, Any]]:
+        """Every pair `(a, b)` of a value of this index and one of `other` whose rects
+        overlap, in the order `overlapping_pairs_between` gives their places; with
+        `flat=True`, the places as one `array('I')`."""
+    @overload
+    def overlapping_pairs_between(
+        self, other: Index, /, *, flat: Literal[True]
+    ) -> array[int]: ...
+    @overload
+    def overlapping_pairs_between(
+        self, other: Index, /, *, flat: bool
+    ) -> list[tuple[Any, Any]] | array[int]: ...
+    @property
+    def boxes(self) -> memoryview:
+        """The boxes as last read: a read-only `memoryview` of shape (n, 4) and format 'd',
+        x, y, w, h per rect in the order added, so that `numpy.asarray(ix.boxes)` shares
+        them without copying.
+
+        A view keeps the boxes it shows: a later refresh, move, add or remove makes new
+        ones, and the view (and its memory) stays as it was for as long as it lives.
+        """

@@ -1,9 +1,10 @@
 // Module start-up: imports the Rect type with its method table and the vector types
-// (common/types.hpp).
+// (common/types.hpp), and readies the Index type.
 #include <Python.h>
 
 #include "common/ref.hpp"
 #include "functions.hpp"
+#include "index.hpp"
 #include "state.hpp"
 
 namespace tessel::collide {
@@ -12,8 +13,16 @@ State g_state;
 
 namespace {
 
-int exec(PyObject *) {
+int exec(PyObject *module) {
     if (!import_package_types(g_state.types)) {
+        return -1;
+    }
+    if (g_state.position_name == nullptr &&
+        (g_state.position_name = PyUnicode_InternFromString("position")) == nullptr) {
+        return -1;
+    }
+    if (PyType_Ready(&PackedType) < 0 || PyType_Ready(&IndexType) < 0 ||
+        PyModule_AddObjectRef(module, "Index", reinterpret_cast<PyObject *>(&IndexType)) < 0) {
         return -1;
     }
     g_state.rect_vtab = g_state.types.rect_table();

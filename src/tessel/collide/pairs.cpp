@@ -131,6 +131,44 @@ PyObject *pair_list(const std::vector<Pair> &pairs, Py_ssize_t bound, Ints &ints
     return list.release();
 }
 
+// The pairs found, sorted, in the form asked for.
+PyObject *result(Workspace &space, Py_ssize_t bound, bool flat) {
+    space.kernels.order.sort(space.pairs, static_cast<uint32_t>(bound));
+    return flat ? pair_array(space.pairs) : pair_list(space.pairs, bound, space.ints);
+}
+
+// Indices are kept in 32 bits.
+bool small_enough(const Side &side) {
+    if (side.size() < static_cast<Py_ssize_t>(UINT32_MAX)) {
+        return true;
+    }
+    PyErr_Format(PyExc_OverflowError, "too many rects in %s", side.name);
+    return false;
+}
+
+}  // namespace
+
+// The keyword-only argument `flat`, by its truth: 1 or 0, or -1 with an exception set (also
+// for any other keyword: the rects cannot be given by keyword).
+int flat_keyword(const char *name, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames) {
+    int flat = 0;
+    Py_ssize_t count = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
+    for (Py_ssize_t k = 0; k < count; ++k) {
+        PyObject *key = PyTuple_GET_ITEM(kwnames, k);
+        if (PyUnicode_CompareWithASCIIString(key, "flat") != 0) {
+            PyErr_Format(PyExc_TypeError, "%s() got an unexpected keyword argument '%S'", name,
+                         key);
+            return -1;
+        }
+        if ((flat = PyObject_IsTrue(args[nargs + k])) < 0) {
+            return -1;
+        }
+    }
+    return flat;
+}
+
+namespace {
+
 // What an array('I') is made with, looked up once and kept for the life of the process.
 struct ArrayNames {
     PyObject *type, *typecode, *frombytes;
@@ -166,7 +204,10 @@ const ArrayNames *array_names() {
     return names;
 }
 
-// The pairs as an array('I') of i0, j0, i1, j1, ...
+}  // namespace
+
+bool load_array_type() { return array_names() != nullptr; }
+
 PyObject *pair_array(const std::vector<Pair> &pairs) {
     static_assert(sizeof(unsigned int) == sizeof(uint32_t) && sizeof(Pair) == 2 * sizeof(uint32_t));
     const ArrayNames *names = array_names();
@@ -182,42 +223,6 @@ PyObject *pair_array(const std::vector<Pair> &pairs) {
               : Ref();
     return done ? array.release() : nullptr;
 }
-
-// The pairs found, sorted, in the form asked for.
-PyObject *result(Workspace &space, Py_ssize_t bound, bool flat) {
-    space.kernels.order.sort(space.pairs, static_cast<uint32_t>(bound));
-    return flat ? pair_array(space.pairs) : pair_list(space.pairs, bound, space.ints);
-}
-
-// The keyword-only argument `flat`, by its truth: 1 or 0, or -1 with an exception set (also
-// for any other keyword: the rects cannot be given by keyword).
-int flat_keyword(const char *name, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames) {
-    int flat = 0;
-    Py_ssize_t count = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
-    for (Py_ssize_t k = 0; k < count; ++k) {
-        PyObject *key = PyTuple_GET_ITEM(kwnames, k);
-        if (PyUnicode_CompareWithASCIIString(key, "flat") != 0) {
-            PyErr_Format(PyExc_TypeError, "%s() got an unexpected keyword argument '%S'", name,
-                         key);
-            return -1;
-        }
-        if ((flat = PyObject_IsTrue(args[nargs + k])) < 0) {
-            return -1;
-        }
-    }
-    return flat;
-}
-
-// Indices are kept in 32 bits.
-bool small_enough(const Side &side) {
-    if (side.size() < static_cast<Py_ssize_t>(UINT32_MAX)) {
-        return true;
-    }
-    PyErr_Format(PyExc_OverflowError, "too many rects in %s", side.name);
-    return false;
-}
-
-}  // namespace
 
 PyObject *overlapping_pairs(PyObject *, PyObject *const *args, Py_ssize_t nargs,
                             PyObject *kwnames) {

@@ -12,7 +12,8 @@ namespace tessel::collide {
 
 struct State {
     PackageTypes types{"tessel.collide.collide"};
-    RectVTable *rect_vtab = nullptr;  // types.rect_table(), at hand
+    RectVTable *rect_vtab = nullptr;    // types.rect_table(), at hand
+    PyObject *position_name = nullptr;  // "position", interned
 };
 
 extern State g_state;

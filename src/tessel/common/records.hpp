@@ -68,6 +68,31 @@ inline bool rect_record(const PackageTypes &t, RectObject *r, double out[4]) noe
     });
 }
 
+// Adds (dx, dy) to an exact Vector2 of the vector module's own type (the caller has
+// checked: record_stands_for_components and the exact type) as its in-place addition does: each
+// component computed in double and rounded once to single precision, the other operand
+// read before. The vector module makes each component's update one atomic step; without
+// the global lock this does too, and with it a plain load and store is the same step, since
+// no other thread can run in between. Gives the components as stored.
+inline vector2_t add_to_record(PyObject *vector, double dx, double dy) noexcept {
+    auto &data = reinterpret_cast<Vector2Object *>(vector)->data;
+    auto add = [](float &component, double by) {
+        std::atomic_ref<float> c(component);
+#ifdef Py_GIL_DISABLED
+        float old = c.load(std::memory_order_relaxed), sum;
+        do {
+            sum = static_cast<float>(double(old) + by);
+        } while (!c.compare_exchange_weak(old, sum, std::memory_order_relaxed));
+#else
+        float sum = static_cast<float>(double(c.load(std::memory_order_relaxed)) + by);
+        c.store(sum, std::memory_order_relaxed);
+#endif
+        return sum;
+    };
+    float x = add(data.x, dx);
+    return {x, add(data.y, dy)};
+}
+
 }  // namespace tessel
 
 #endif

@@ -1,0 +1,350 @@
+// The index's queries: the members whose boxes, as read at the last refresh, move or add, a
+// point or a rect hits, answered with their values in the order added; and the overlapping
+// pairs among the members, or between two indexes.
+//
+// The argument is read first, outside the section, as Rect.collide_point and
+// Rect.collide_rect read theirs (common/arguments.hpp; a rect of exact vectors from its
+// records, which give the same values). Then, in the section, the grid offers candidates and
+// each is decided by the rule on its packed box, contains() or overlap() (boxes.hpp): the
+// methods' own comparisons, on the values they would have read. Pairs are the pair kernels'
+// (kernels.hpp) over the same boxes, in the order the module's functions give.
+#include <Python.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "common/arguments.hpp"
+#include "common/records.hpp"
+#include "functions.hpp"
+#include "index.hpp"
+#include "kernels.hpp"
+#include "workspace.hpp"
+#include "writer.hpp"
+
+namespace tessel::collide {
+namespace {
+
+// Per thread: a query fills and empties it in the section, where no code runs.
+thread_local Hits t_hits;
+thread_local std::vector<uint64_t> t_marks;
+thread_local std::vector<uint32_t> t_slots;
+thread_local std::vector<Box> t_aside;
+
+// Appends every slot whose box `accept` accepts: the grid's candidates, the boxes aside and
+// the boxes added since the grid was entered; none of a removed member.
+template <class Accept>
+void find(const IndexState &st, const QuerySpan &span, Accept accept, Hits &hits) {
+    const Geometry &g = *st.current;
+    auto offer = [&](uint32_t slot) {
+        *hits.room(1) = slot;
+        hits.keep(accept(slot));
+    };
+    size_t entered = 0;
+    if (const QueryGrid *grid = g.grid.get()) {
+        grid->visit(span, accept, hits);
+        for (uint32_t slot : grid->aside()) {
+            offer(slot);
+        }
+        entered = grid->entered();
+    }
+    for (size_t slot = entered; slot < g.size(); ++slot) {
+        offer(static_cast<uint32_t>(slot));
+    }
+    if (st.removed() > 0) {
+        uint32_t *end = std::remove_if(hits.begin(), hits.end(), [&](uint32_t slot) {
+            return st.members[slot].rect == nullptr;
+        });
+        hits.resize(static_cast<size_t>(end - hits.begin()));
+    }
+}
+
+// The slots found, ascending (the order added): sorted when they are few, else marked in a
+// bit per slot and read back in order.
+void order(Hits &hits, size_t slots) {
+    size_t k = hits.size();
+    if (k < 2) {
+        return;
+    }
+    if (k < 64 + slots / 32) {
+        std::sort(hits.begin(), hits.end());
+        return;
+    }
+    t_marks.assign(slots / 64 + 1, 0);
+    for (uint32_t slot : hits) {
+        t_marks[slot / 64] |= uint64_t{1} << (slot % 64);
+    }
+    uint32_t *out = hits.begin();
+    for (size_t w = 0; w < t_marks.size(); ++w) {
+        for (uint64_t bits = t_marks[w]; bits != 0; bits &= bits - 1) {
+            *out++ = static_cast<uint32_t>(w * 64 + static_cast<size_t>(std::countr_zero(bits)));
+        }
+    }
+}
+
+PyObject *values_of(const IndexState &st, Hits &hits) {
+    PyObject *list = PyList_New(static_cast<Py_ssize_t>(hits.size()));
+    if (list != nullptr) {
+        for (size_t i = 0; i < hits.size(); ++i) {
+            PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), Py_NewRef(st.members[hits[i]].value));
+        }
+    }
+    return list;
+}
+
+// The query rect, read as Rect.collide_rect reads its argument; false with its error.
+bool read_other(PyObject *other, Bounds *out) {
+    double v[4];
+    if (!require_ready(g_state.types) ||
+        (!(is_rect(other) &&
+           rect_record(g_state.types, reinterpret_cast<RectObject *>(other), v)) &&
+         !read_rect(g_state.types, other, v))) {
+        return false;
+    }
+    *out = {v[0], v[0] + v[2], v[1], v[1] + v[3]};
+    return true;
+}
+
+// The slots of the members a rect overlaps, ascending, in the section.
+void rect_query(const IndexState &st, const Bounds &q, Hits &hits) {
+    hits.clear();
+    // A rect with a NaN edge or an infinite x or y overlaps nothing (boxes.hpp).
+    if (!can_overlap(q)) {
+        return;
+    }
+    Span s = span_of(q);
+    const Row *rows = st.current->rows();
+    find(
+        st, {s.x1, s.x2, s.y1, s.y2},
+        [&](uint32_t slot) { return overlap_flat(bounds_of(rows[slot]), q); }, hits);
+    order(hits, st.members.size());
+}
+
+// The boxes of the members not removed, as the pair kernels take them (those that can
+// overlap nothing left out), indexed by their place in the order added; and the slot of each
+// place, when members are removed (else the place is the slot).
+void pair_boxes(const IndexState &st, uint8_t set, std::vector<Box> &boxes,
+                std::vector<uint32_t> &slot_of) {
+    const Row *rows = st.current->rows();
+    uint32_t place = 0;
+    for (size_t slot = 0; slot < st.members.size(); ++slot) {
+        if (st.members[slot].rect == nullptr) {
+            continue;
+        }
+        Bounds b = bounds_of(rows[slot]);
+        if (can_overlap(b)) {
+            boxes.push_back({b, place, set});
+        }
+        if (st.removed() > 0) {
+            slot_of.push_back(static_cast<uint32_t>(slot));
+        }
+        ++place;
+    }
+}
+
+PyObject *value_at(const IndexState &st, const std::vector<uint32_t> &slot_of, uint32_t place) {
+    return st.members[slot_of.empty() ? place : slot_of[place]].value;
+}
+
+// The pairs as (value, value) tuples, `a` giving the first value and `b` the second. A tuple
+// of two objects that the collector does not track can be part of no reference cycle, so
+// it is not tracked either, as the collector's own first pass over it would decide.
+PyObject *value_pairs(const std::vector<Pair> &pairs, const IndexState &a,
+                      const std::vector<uint32_t> &a_slots, const IndexState &b,
+                      const std::vector<uint32_t> &b_slots) {
+    Ref list = Ref::steal(PyList_New(static_cast<Py_ssize_t>(pairs.size())));
+    if (!list) {
+        return nullptr;
+    }
+    // The values come in no order: each is fetched some pairs ahead, its member first.
+    constexpr size_t kAhead = 16;
+    auto fetch = [&](size_t k, bool value) {
+        if (k < pairs.size()) {
+            for (auto [side, place] : {std::pair{&a, pairs[k].first}, {&b, pairs[k].second}}) {
+                const std::vector<uint32_t> &slots = side == &a ? a_slots : b_slots;
+                const Member &m = side->members[slots.empty() ? place : slots[place]];
+                __builtin_prefetch(value ? static_cast<const void *>(m.value) : &m, 1);
+            }
+        }
+    };
+    for (size_t k = 0; k < pairs.size(); ++k) {
+        fetch(k + kAhead, false);
+        fetch(k + kAhead / 2, true);
+        PyObject *tuple = PyTuple_New(2);
+        if (tuple == nullptr) {
+            return nullptr;
+        }
+        PyObject *first = value_at(a, a_slots, pairs[k].first);
+        PyObject *second = value_at(b, b_slots, pairs[k].second);
+        PyTuple_SET_ITEM(tuple, 0, Py_NewRef(first));
+        PyTuple_SET_ITEM(tuple, 1, Py_NewRef(second));
+        PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(k), tuple);
+        if (!PyObject_GC_IsTracked(first) && !PyObject_GC_IsTracked(second)) {
+            PyObject_GC_UnTrack(tuple);
+        }
+    }
+    return list.release();
+}
+
+// Boxes aside (that can overlap) are paired one by one with every other box, so the grid
+// pairs only when they are this few.
+constexpr size_t kFewAside = 8;
+
+// The pairs found from the index's own grid, where it holds every member: no member
+// removed, none added since the grid was entered, and few boxes aside. Boxes that have moved
+// from their cells widen the cells' reach, and then re-entering them costs less than the
+// wider search: the grid is entered anew first. False, with nothing found, where the grid
+// cannot serve or its budget runs out (the pair kernels take over then). In the section.
+bool grid_pairs(IndexState &st, Workspace &space) {
+    Geometry &g = *st.current;
+    if (!g.grid || st.removed() > 0 || g.grid->entered() != g.size()) {
+        return false;
+    }
+    const Row *rows = g.rows();
+    if (g.drift > 0) {
+        enter_grid(g, rows, g.size(), nullptr, false);  // which boxes are aside may change
+    }
+    std::vector<Box> &aside = t_aside;
+    aside.clear();
+    for (uint32_t slot : g.grid->aside()) {
+        Bounds b = bounds_of(rows[slot]);
+        if (can_overlap(b)) {
+            aside.push_back({b, slot, 0});
+        }
+    }
+    if (aside.size() > kFewAside) {
+        return false;
+    }
+    if (!g.grid->pairs(rows, nullptr, g.drift, Budget::for_boxes(g.size()), space.boxes,
+                       space.pairs)) {
+        return false;
+    }
+    Writer writer(space.pairs);
+    const std::vector<Box> &entered = space.boxes;
+    for (size_t k = 0; k < aside.size(); ++k) {
+        writer.test<false>(aside[k], true, 0, entered.size(),
+                           [&](size_t q) -> const Box & { return entered[q]; });
+        writer.test<false>(aside[k], true, k + 1, aside.size(),
+                           [&](size_t q) -> const Box & { return aside[q]; });
+    }
+    return true;
+}
+
+// What the pair queries check before the section: their arguments, and that an array can
+// be made without an import running code in it. -1 with an exception set, else flat.
+int pair_arguments(const char *name, PyObject *const *args, Py_ssize_t nargs, Py_ssize_t given,
+                   PyObject *kwnames) {
+    int flat = -1;
+    if (!arity(name, nargs, given) || (flat = flat_keyword(name, args, nargs, kwnames)) < 0 ||
+        (flat && !load_array_type())) {
+        return -1;
+    }
+    return flat;
+}
+
+// Sorts the pairs found and makes the result, in the form asked for.
+PyObject *pairs_result(Workspace &space, size_t bound, bool flat, const IndexState &a,
+                       const std::vector<uint32_t> &a_slots, const IndexState &b,
+                       const std::vector<uint32_t> &b_slots) {
+    space.kernels.order.sort(space.pairs, static_cast<uint32_t>(bound));
+    return flat ? pair_array(space.pairs) : value_pairs(space.pairs, a, a_slots, b, b_slots);
+}
+
+}  // namespace
+
+PyObject *index_point_hits(PyObject *self, PyObject *point) {
+    double p[2];
+    if (!require_ready(g_state.types) || !read_point(g_state.types, point, p)) {
+        return nullptr;
+    }
+    if (std::isnan(p[0]) || std::isnan(p[1])) {
+        return PyList_New(0);  // no box contains it
+    }
+    return with_state(self, static_cast<PyObject *>(nullptr), [&](IndexState &st) {
+        Hits &hits = t_hits;
+        hits.clear();
+        const Row *rows = st.current->rows();
+        find(
+            st, {p[0], p[0], p[1], p[1]},
+            [&](uint32_t slot) { return contains(bounds_of(rows[slot]), p[0], p[1]); }, hits);
+        order(hits, st.members.size());
+        return values_of(st, hits);
+    });
+}
+
+PyObject *index_rect_hits(PyObject *self, PyObject *other) {
+    Bounds q;
+    if (!read_other(other, &q)) {
+        return nullptr;
+    }
+    return with_state(self, static_cast<PyObject *>(nullptr), [&](IndexState &st) {
+        rect_query(st, q, t_hits);
+        return values_of(st, t_hits);
+    });
+}
+
+PyObject *index_first_rect_hit(PyObject *self, PyObject *other) {
+    Bounds q;
+    if (!read_other(other, &q)) {
+        return nullptr;
+    }
+    return with_state(self, static_cast<PyObject *>(nullptr), [&](IndexState &st) {
+        rect_query(st, q, t_hits);
+        return Py_NewRef(t_hits.size() == 0 ? Py_None : st.members[t_hits[0]].value);
+    });
+}
+
+PyObject *index_overlapping_pairs(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
+                                  PyObject *kwnames) {
+    int flat = pair_arguments("overlapping_pairs", args, nargs, 0, kwnames);
+    if (flat < 0) {
+        return nullptr;
+    }
+    return with_state(self, static_cast<PyObject *>(nullptr), [&](IndexState &st) {
+        Lease space;
+        t_slots.clear();
+        if (!grid_pairs(st, *space)) {
+            space->pairs.clear();
+            space->boxes.clear();
+            pair_boxes(st, 0, space->boxes, t_slots);
+            find_pairs(space->kernels, space->boxes, false, space->pairs);
+        }
+        return pairs_result(*space, st.live, flat, st, t_slots, st, t_slots);
+    });
+}
+
+PyObject *index_overlapping_pairs_between(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
+                                          PyObject *kwnames) {
+    int flat = pair_arguments("overlapping_pairs_between", args, nargs, 1, kwnames);
+    if (flat < 0) {
+        return nullptr;
+    }
+    PyObject *other = args[0];
+    if (!PyObject_TypeCheck(other, &IndexType)) {
+        PyErr_Format(PyExc_TypeError,
+                     "overlapping_pairs_between() argument must be "
+                     "tessel.collide.collide.Index, not %T",
+                     other);
+        return nullptr;
+    }
+    PyObject *result = nullptr;
+    bool out_of_memory = false;
+    Py_BEGIN_CRITICAL_SECTION2(self, other);
+    try {
+        const IndexState &a = *as_index(self)->state;
+        const IndexState &b = *as_index(other)->state;
+        Lease space;
+        std::vector<uint32_t> b_slots;
+        t_slots.clear();
+        pair_boxes(a, 0, space->boxes, t_slots);
+        pair_boxes(b, 1, space->boxes, b_slots);
+        find_pairs(space->kernels, space->boxes, true, space->pairs);
+        result = pairs_result(*space, std::max(a.live, b.live), flat, a, t_slots, b, b_slots);
+    } catch (const std::bad_alloc &) {
+        out_of_memory = true;
+    }
+    Py_END_CRITICAL_SECTION2();
+    return out_of_memory ? PyErr_NoMemory() : result;
+}
+
+}  // namespace tessel::collide
