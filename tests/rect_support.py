@@ -218,3 +218,18 @@ def qualified(cls):
     """A type's name as the messages give it: with its module, unless that is builtins."""
     name = cls.__qualname__
     return name if cls.__module__ == "builtins" else f"{cls.__module__}.{name}"
+
+
+def meddler(action, size=None):
+    """A rect whose vectors run `action` at every read of a component (its size: `size`,
+    when given, instead)."""
+
+    class Meddling(Vector2):
+        @property
+        def x(self):
+            action()
+            return 1.0
+
+        y = x
+
+    return Rect(Meddling(), Meddling() if size is None else size)

@@ -15,7 +15,8 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 from rect_support import (HEADER, ListSub, Rect, TupleSub, Vector2, Vector4, bare,
-                          fresh_interpreter, outcome, probe, qualified, run_python, size_changed)
+                          fresh_interpreter, meddler, outcome, probe, qualified, run_python,
+                          size_changed)
 from tessel.collide import collide
 
 # ---------------------------------------------------------------------------------------
@@ -427,20 +428,6 @@ def test_any_iterable_of_rects_is_read_once():
     assert collide.point_hits(ListSub(rects), (1.5, 1.5)) == [0, 1]
     with pytest.raises(KeyError, match="from the iterable"):
         collide.rect_hits(failing_iterable(), (0, 0, 1, 1))
-
-
-def meddler(action):
-    """A rect whose vectors run `action` at every read of a component."""
-
-    class Meddling(Vector2):
-        @property
-        def x(self):
-            action()
-            return 1.0
-
-        y = x
-
-    return Rect(Meddling(), Meddling())
 
 
 def _actions(rects, victim):

@@ -18,7 +18,7 @@ from hypothesis import strategies as st
 
 from conftest import FREE_THREADED, PASS
 from rect_support import (
-    Rect, Vector2, Vector4, bare, f32, outcome, probe, qualified, run_python,
+    Rect, Vector2, Vector4, bare, f32, meddler, outcome, probe, qualified, run_python,
 )
 from vector_support import numpy
 from tessel.collide import collide
@@ -470,18 +470,6 @@ def test_a_shared_vector_moves_once_per_rect_that_holds_it():
 # Hostile code: vectors that change the index while it reads them, values whose __eq__ or
 # __del__ runs code, and the collector.
 
-def meddler(action):
-    class Meddling(Vector2):
-        @property
-        def x(self):
-            action()
-            return 1.0
-
-        y = x
-
-    return Rect(Meddling(), Vector2(2, 2))
-
-
 @pytest.mark.parametrize("action", ["add", "remove", "refresh", "move", "clear", "init"])
 @pytest.mark.parametrize("call", ["refresh", "move", "init"])
 def test_code_that_changes_the_index_while_it_reads_cannot_crash_it(action, call):
@@ -498,7 +486,7 @@ def test_code_that_changes_the_index_while_it_reads_cannot_crash_it(action, call
                  "move": lambda: ix.move((0.5, 0)), "clear": lambda: ix.__init__(),
                  "init": lambda: ix.__init__(rects[:3])}[action])
 
-    rects[30] = meddler(act)
+    rects[30] = meddler(act, size=Vector2(2, 2))
     ix.add(rects[30])
     {"refresh": ix.refresh, "move": lambda: ix.move((1, 1)),
      "init": lambda: ix.__init__(rects)}[call]()
