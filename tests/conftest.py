@@ -1,5 +1,7 @@
 import ctypes
+import gc
 import os
+import sys
 import sysconfig
 from pathlib import Path
 
@@ -24,6 +26,23 @@ PASSES = os.environ.get("TESSEL_PASSES", PASS or "").split()
 settings.register_profile("parallel", max_examples=25)
 if PASS == "parallel":
     settings.load_profile("parallel")
+
+
+def growth(operation, rounds=400, warm=20):
+    """How far `rounds` calls of `operation` move the total reference count and the allocated
+    blocks (a debug interpreter's), after `warm` calls that fill caches (code objects,
+    interned names, method caches)."""
+
+    def measure(times):
+        for _ in range(times):
+            operation()
+        gc.collect()
+        return sys.gettotalrefcount(), sys.getallocatedblocks()
+
+    measure(warm)
+    refs0, blocks0 = measure(1)
+    refs1, blocks1 = measure(rounds)
+    return refs1 - refs0, blocks1 - blocks0
 
 
 def pytest_configure(config):

@@ -233,3 +233,12 @@ def meddler(action, size=None):
         y = x
 
     return Rect(Meddling(), Meddling() if size is None else size)
+
+
+def noted(note, call):
+    """call(), its exception carrying `note`, as the modules note the item they were at."""
+    try:
+        return call()
+    except Exception as e:
+        e.add_note(note)
+        raise

@@ -14,9 +14,10 @@ import pytest
 from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
+from conftest import growth
 from rect_support import (HEADER, ListSub, Rect, TupleSub, Vector2, Vector4, bare,
-                          fresh_interpreter, meddler, outcome, probe, qualified, run_python,
-                          size_changed)
+                          fresh_interpreter, meddler, noted, outcome, probe, qualified,
+                          run_python, size_changed)
 from tessel.collide import collide
 
 # ---------------------------------------------------------------------------------------
@@ -35,14 +36,6 @@ def checked(rects, name="rects"):
         if not isinstance(r, Rect):
             raise TypeError(f"{name}[{i}] must be {RECT_NAME}, not {qualified(type(r))}")
     return rects
-
-
-def noted(note, call):
-    try:
-        return call()
-    except Exception as e:
-        e.add_note(note)
-        raise
 
 
 def model_query(rects, method, argument, first):
@@ -523,21 +516,11 @@ LEAK_CALLS = {
 @pytest.mark.thread_unsafe(reason="measures process-wide reference and block counts")
 @pytest.mark.parametrize("name", LEAK_CALLS)
 def test_queries_do_not_leak(name):
-    import gc
-
-    def measure(rounds):
-        for _ in range(rounds):
-            outcome(LEAK_CALLS[name])
-        gc.collect()
-        return sys.gettotalrefcount(), sys.getallocatedblocks()
-
     rounds = 400
-    measure(20)  # warm caches: code objects, interned names, method caches
-    refs0, blocks0 = measure(1)
-    refs1, blocks1 = measure(rounds)
+    refs, blocks = growth(lambda: outcome(LEAK_CALLS[name]), rounds)
     # A reference leaked per call would show as `rounds`; allow the one-time noise that a
     # failing call's first tracebacks and notes leave (seen up to a tenth of `rounds`).
-    assert refs1 - refs0 < rounds // 4 and blocks1 - blocks0 < rounds // 4
+    assert refs < rounds // 4 and blocks < rounds // 4
 
 
 # ---------------------------------------------------------------------------------------

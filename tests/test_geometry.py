@@ -14,7 +14,7 @@ import pytest
 from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
-from conftest import PASS
+from conftest import PASS, growth
 from rect_support import (ListSub, Rect, TupleSub, Vector2, Vector4, bare, f32,
                           fresh_interpreter, outcome, probe, probed_rect, run_python, same_all,
                           xywh)
@@ -380,16 +380,6 @@ LEAK_CALLS = {
 @pytest.mark.thread_unsafe(reason="measures process-wide reference and block counts")
 @pytest.mark.parametrize("name", LEAK_CALLS)
 def test_functions_do_not_leak(name):
-    import gc
-
-    def measure(rounds):
-        for _ in range(rounds):
-            LEAK_CALLS[name]()
-        gc.collect()
-        return sys.gettotalrefcount(), sys.getallocatedblocks()
-
     rounds = 400
-    measure(20)  # warm caches: code objects, interned names, method caches
-    refs0, blocks0 = measure(1)
-    refs1, blocks1 = measure(rounds)
-    assert refs1 - refs0 < rounds // 4 and blocks1 - blocks0 < rounds // 4
+    refs, blocks = growth(LEAK_CALLS[name], rounds)
+    assert refs < rounds // 4 and blocks < rounds // 4

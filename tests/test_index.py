@@ -16,9 +16,9 @@ import pytest
 from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
-from conftest import FREE_THREADED, PASS
+from conftest import FREE_THREADED, PASS, growth
 from rect_support import (
-    Rect, Vector2, Vector4, bare, f32, meddler, outcome, probe, qualified, run_python,
+    Rect, Vector2, Vector4, bare, f32, meddler, noted, outcome, probe, qualified, run_python,
 )
 from vector_support import numpy
 from tessel.collide import collide
@@ -37,14 +37,6 @@ def to_double(v):
 def read(rect):
     position, size = rect.position, rect.size
     return tuple(to_double(getattr(v, c)) for v in (position, size) for c in "xy")
-
-
-def noted(note, call):
-    try:
-        return call()
-    except Exception as e:
-        e.add_note(note)
-        raise
 
 
 class Model:
@@ -555,17 +547,9 @@ LEAK_CALLS = {
 @pytest.mark.thread_unsafe(reason="measures process-wide reference and block counts")
 @pytest.mark.parametrize("name", LEAK_CALLS)
 def test_the_index_does_not_leak(name):
-    def measure(rounds):
-        for _ in range(rounds):
-            LEAK_CALLS[name]()
-        gc.collect()
-        return sys.gettotalrefcount(), sys.getallocatedblocks()
-
     rounds = 200
-    measure(20)
-    refs0, blocks0 = measure(1)
-    refs1, blocks1 = measure(rounds)
-    assert refs1 - refs0 < rounds // 4 and blocks1 - blocks0 < rounds // 4
+    refs, blocks = growth(LEAK_CALLS[name], rounds)
+    assert refs < rounds // 4 and blocks < rounds // 4
 
 
 def work_on_one_index(seconds):

@@ -9,6 +9,7 @@ import sys
 
 import pytest
 
+from conftest import growth
 from tessel.rect.rect import Rect, __pyx_unpickle_Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
@@ -132,22 +133,11 @@ def _cycle():
     h.rect = Rect(h, h)
 
 
-def _measure(operation, rounds):
-    for _ in range(rounds):
-        operation()
-    import gc
-
-    gc.collect()
-    return sys.gettotalrefcount(), sys.getallocatedblocks()
-
-
 @pytest.mark.parametrize("name", OPERATIONS)
 def test_operations_do_not_leak(name):
     operation = OPERATIONS[name]
     rounds = 400
-    _measure(operation, 20)  # warm caches: code objects, interned names, method caches
-    refs0, blocks0 = _measure(operation, 1)
-    refs1, blocks1 = _measure(operation, rounds)
+    refs, blocks = growth(operation, rounds)
     # One leaked reference per call would show as `rounds`; allow a little one-time noise.
-    assert refs1 - refs0 < rounds // 10, f"{refs1 - refs0} references leaked"
-    assert blocks1 - blocks0 < rounds // 10, f"{blocks1 - blocks0} blocks leaked"
+    assert refs < rounds // 10, f"{refs} references leaked"
+    assert blocks < rounds // 10, f"{blocks} blocks leaked"

@@ -3,7 +3,6 @@ stores each result narrowed to single precision (struct's "f"), a Vector4 stores
 
 import array
 import copy
-import gc
 import itertools
 import math
 import operator
@@ -17,7 +16,7 @@ import pytest
 from hypothesis import assume, given
 from hypothesis import strategies as st
 
-from conftest import FREE_THREADED
+from conftest import FREE_THREADED, growth
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
@@ -417,26 +416,11 @@ def _later_operations(kind):
     }
 
 
-def _growth(operation, warm_rounds):
-    """How far 400 calls move the total reference count and the allocated blocks."""
-
-    def measure(rounds):
-        for _ in range(rounds):
-            operation()
-        gc.collect()
-        return sys.gettotalrefcount(), sys.getallocatedblocks()
-
-    measure(warm_rounds)  # warm caches
-    refs0, blocks0 = measure(1)
-    refs1, blocks1 = measure(400)
-    return refs1 - refs0, blocks1 - blocks0
-
-
 @pytest.mark.skipif(not hasattr(sys, "gettotalrefcount"), reason="needs a debug interpreter")
 @pytest.mark.thread_unsafe(reason="measures process-wide reference and block counts")
 @kinds
 def test_operations_do_not_leak(kind):
-    refs, blocks = _growth(lambda: _every_operation(kind), 20)
+    refs, blocks = growth(lambda: _every_operation(kind))
     assert refs < 40 and blocks < 40, (refs, blocks)
 
 
@@ -446,5 +430,5 @@ def test_operations_do_not_leak(kind):
 @pytest.mark.parametrize("group", ["other operands", "directions", "copies of subclasses",
                                    "errors"])
 def test_later_operations_do_not_leak(kind, group):
-    refs, blocks = _growth(_later_operations(kind)[group], 50)
+    refs, blocks = growth(_later_operations(kind)[group], warm=50)
     assert refs < 40 and blocks < 40, (refs, blocks)
