@@ -118,6 +118,34 @@ def probed_rect(x, y, w, h, log=None):
     return Rect(probe(x, y, log, "pos"), probe(w, h, log, "size")), log
 
 
+# Doubles at the ends of the range, which only a subtype read through its attributes can
+# hold: the largest finite ones, values whose differences and sums overflow, huge and tiny
+# (subnormal) sizes.
+HUGE = [1.7976931348623157e308, 1.7e308, 1e300, 1e290, 2.0 ** 961, 2.0 ** 960 * 1.5]
+TINY = [5e-324, 1e-310, 2.0 ** -1000]
+
+
+def extreme_boxes(rng, n):
+    """n boxes (x, y, w, h) of doubles: a crowd near 0 with a few boxes at the ends of the
+    range of both signs, tiny and huge sizes, and some edges whose sum overflows."""
+    far = rng.choice([0.03, 0.15, 0.5])
+
+    def coordinate():
+        return rng.choice(HUGE) * rng.choice([-1, 1]) if rng.random() < far else rng.uniform(0, 40)
+
+    def size():
+        if rng.random() < 0.7:
+            return rng.uniform(0, 8)
+        return rng.choice([rng.choice(TINY), rng.choice(HUGE), 0.0, -rng.uniform(0, 3)])
+
+    return [(coordinate(), coordinate(), size(), size()) for _ in range(n)]
+
+
+def probed_box(box):
+    """A rect whose position and size hold the doubles of `box` exactly, read as attributes."""
+    return Rect(probe(*box[:2]), probe(*box[2:]))
+
+
 class Formatted(Vector2):
     """A Vector2 with its own text under an empty format; an exception class raises."""
 

@@ -16,8 +16,8 @@ from hypothesis import strategies as st
 
 from conftest import growth
 from rect_support import (HEADER, ListSub, Rect, TupleSub, Vector2, Vector4, bare,
-                          fresh_interpreter, meddler, noted, outcome, probe, qualified,
-                          run_python, size_changed)
+                          extreme_boxes, fresh_interpreter, meddler, noted, outcome, probe,
+                          probed_box, qualified, run_python, size_changed)
 from tessel.collide import collide
 
 # ---------------------------------------------------------------------------------------
@@ -318,6 +318,15 @@ def test_the_choice_never_changes_the_answer(rects):
         between = collide.overlapping_pairs_between(rects[::3], rects)
     assert pairs_answer(collide.overlapping_pairs, rects) == alone
     assert pairs_answer(collide.overlapping_pairs_between, rects[::3], rects) == between
+
+
+@settings(max_examples=30, deadline=None, suppress_health_check=[HealthCheck.too_slow])
+@given(seed=st.integers(0, 2 ** 32), n=st.integers(20, 160), cut=st.integers(0, 160))
+def test_every_kernel_finds_the_pairs_at_the_ends_of_the_double_range(seed, n, cut):
+    rects = list(map(probed_box, extreme_boxes(random.Random(seed), n)))
+    each_kernel_answers(model_pairs(rects), collide.overlapping_pairs, rects)
+    a, b = rects[:cut], rects[cut:]
+    each_kernel_answers(model_pairs(a, b), collide.overlapping_pairs_between, a, b)
 
 
 # ---------------------------------------------------------------------------------------

@@ -18,7 +18,8 @@ from hypothesis import strategies as st
 
 from conftest import FREE_THREADED, PASS, growth
 from rect_support import (
-    Rect, Vector2, Vector4, bare, f32, meddler, noted, outcome, probe, qualified, run_python,
+    Rect, Vector2, Vector4, bare, extreme_boxes, f32, meddler, noted, outcome, probe, qualified,
+    run_python,
 )
 from vector_support import numpy
 from tessel.collide import collide
@@ -285,6 +286,8 @@ def world(kind, n, rng):
     if kind == "points":
         return [Rect(5, 5, 0, 0) for _ in range(n // 2)] + [
             Rect(rng.randrange(8), rng.randrange(8), 0, 0) for _ in range(n // 2)]
+    if kind == "extreme":  # doubles at the ends of the range, held exactly
+        return [held_exactly(b) for b in extreme_boxes(rng, n)]
     # "far": coarse single precision, odd values sprinkled in
     odd = [math.nan, math.inf, -math.inf, 0.0, -0.0, 3e38]
     return [Rect(1e6 + rng.randrange(64) / 16, 2e6 + rng.randrange(64) / 16,
@@ -294,7 +297,7 @@ def world(kind, n, rng):
 
 @settings(max_examples=6 if PASS == "parallel" else 20, deadline=None,
           suppress_health_check=[HealthCheck.too_slow])
-@given(kind=st.sampled_from(["uniform", "sizes", "outliers", "line", "points", "far"]),
+@given(kind=st.sampled_from(["uniform", "sizes", "outliers", "line", "points", "far", "extreme"]),
        n=st.integers(30, 1500), seed=st.integers(0, 2 ** 32), steps=st.lists(
            st.sampled_from([0.01, 0.5, 3.0, 100.0, "resize", "add", "remove"]), max_size=5))
 def test_queries_over_larger_scenes_find_what_the_functions_find(kind, n, seed, steps):
@@ -302,12 +305,14 @@ def test_queries_over_larger_scenes_find_what_the_functions_find(kind, n, seed, 
     rects = world(kind, n, rng)
     ix, model = Index(rects), Model(rects)
     for step in steps + [None]:
-        queries = [Rect(*rng.choice(model.boxes or [(0, 0, 1, 1)])) for _ in range(5)] + [
+        boxes = [rng.choice(model.boxes or [(0, 0, 1, 1)]) for _ in range(5)]
+        queries = [held_exactly(b) for b in boxes] + [
             Rect(rng.uniform(-60, 450), rng.uniform(-60, 450), rng.uniform(0, 90),
                  rng.uniform(0, 90)) for _ in range(5)]
         for q in queries:
             assert key(ix.rect_hits(q)) == key(model.rect_hits(q))
-            assert key(ix.point_hits(q.center)) == key(model.point_hits(q.center))
+        for p in [q.center for q in queries] + [b[:2] for b in boxes]:
+            assert key(ix.point_hits(p)) == key(model.point_hits(p))
         assert key(ix.overlapping_pairs()) == key(model.pairs())
         if step == "resize":
             for r in rng.sample(rects, min(20, len(rects))):
@@ -325,6 +330,42 @@ def test_queries_over_larger_scenes_find_what_the_functions_find(kind, n, seed, 
                        for _ in model.members]
             ix.move(offsets)
             model.refresh()
+
+
+@settings(max_examples=6 if PASS == "parallel" else 25, deadline=None,
+          suppress_health_check=[HealthCheck.too_slow])
+@given(seed=st.integers(0, 2 ** 32), n=st.integers(3, 300),
+       steps=st.lists(st.sampled_from(["add", "remove", "move", "refresh"]), max_size=4),
+       kernel=st.sampled_from(["auto", "grid", "sweep", "tree"]))
+def test_boxes_at_the_ends_of_the_double_range_are_found(seed, n, steps, kernel):
+    """Edges near the largest doubles, sums and differences that overflow, subnormal sizes:
+    every query answers as the functions do, through adds, removes, moves and refreshes."""
+    rng = random.Random(seed)
+    rects = world("extreme", n, rng)
+    ix, model = Index(rects), Model(rects)
+    collide._use_kernel(kernel)
+    try:
+        for step in steps + [None]:
+            boxes = rng.sample(model.boxes, min(8, len(model.boxes)))
+            for b in boxes:
+                for q in (b[:2], (b[0] + b[2], b[1] + b[3])):
+                    assert key(ix.point_hits(q)) == key(model.point_hits(q))
+                assert key(ix.rect_hits(held_exactly(b))) == key(model.rect_hits(held_exactly(b)))
+            assert key(ix.overlapping_pairs()) == key(model.pairs())
+            if step == "add":
+                for r in world("extreme", 10, rng):
+                    ix.add(r), model.add(r)
+            elif step == "remove":
+                for r, _ in rng.sample(model.members, len(model.members) // 3):
+                    ix.remove(r), model.remove(r)
+            elif step == "move":
+                for r, _ in rng.sample(model.members, len(model.members) // 2):
+                    r.position.values = extreme_boxes(rng, 1)[0][:2]
+                ix.move((0, 0)), model.refresh()
+            elif step == "refresh":
+                ix.refresh(), model.refresh()
+    finally:
+        collide._use_kernel("auto")
 
 
 def _shrink_the_giant(rects):

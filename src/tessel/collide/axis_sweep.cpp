@@ -44,6 +44,8 @@ constexpr int kDigitBits = 11;
 constexpr uint32_t kDigits = 1u << kDigitBits;
 
 // x rounded to a float, as 32 bits that compare as the floats do (but -0.0 below 0.0).
+// IEEE rounding takes a double beyond the floats' range to an infinity: still in order.
+static_assert(std::numeric_limits<float>::is_iec559);
 uint32_t key_of(double x) noexcept {
     uint32_t u = std::bit_cast<uint32_t>(static_cast<float>(x));
     return (u & 0x80000000u) != 0 ? ~u : u | 0x80000000u;

@@ -10,7 +10,12 @@
 //   floor and clamp, so x <= x' gives column(x) <= column(x'). The argument uses nothing
 //   else of it: where rounding puts a value on or next to a cell's edge does not matter, as
 //   every use maps the value alike. -0.0 and 0.0 are each <= the other, so they map alike;
-//   an infinite edge clamps to the first or last column. Rows likewise.
+//   an infinite edge clamps to the first or last column. Rows likewise. The extent is
+//   finite (plan() gives up otherwise) and the side positive, but the side may be so small
+//   that inv is infinite, or so large (grown past the largest double) that inv is 0. With
+//   inv infinite, t is NaN at x = left and infinite elsewhere, so the map takes x <= left to
+//   the first column and x > left to the last: still in order. With inv 0 there is one
+//   column, and every x maps to it. No other t is NaN: left is finite, x never NaN.
 // - The cell. Take spans, [x1, x2] = [min(x, right), max(x, right)] and likewise on y.
 //   If a and b overlap, then a.x1 <= a.x < b.right <= b.x2 and b.x1 < a.x2 (sweep.cpp), so
 //   X = max(a.x1, b.x1) lies in both [a.x1, a.x2] and [b.x1, b.x2]; the same holds for

@@ -50,6 +50,19 @@ constexpr double kSpareCells = 16;
 constexpr double kMostAcross = 1 << 24;
 // The limit of a level is its side times this: room for the rounding of a span.
 constexpr double kShrink = 1 - 0x1p-20;
+// Why no value of the layout overflows, and no t(x) is NaN. Boxes are entered only when their
+// edges lie within kFar of 0 (others are aside, as the infinite ones): so the extent, every
+// span and so c0 are below 2^962, and the limits (c0 * 2^k, k < 40) and the sides below
+// 2^1003, all finite. c0 is at least kNear, and the sides with it, so that each inv is
+// finite and positive. A side grows only while there are two columns or rows (it is less
+// than the extent then), by a factor of at most kMostGrowth, so it stays below 2^1003 too.
+// With the origin finite and inv finite and positive, t(x) = (x - left) * inv is a
+// number or an infinity for every x that is not NaN (an infinite or overflowing x - left
+// gives an infinite t, which cell_of() clamps), so the order argument above holds for every
+// query, and for boxes that drift past kFar after they were entered.
+constexpr double kFar = 0x1p960;
+constexpr double kNear = 0x1p-960;
+constexpr double kMostGrowth = 0x1p32;
 
 double quantile(std::vector<double> &v, double q) {
     auto at = v.begin() + static_cast<ptrdiff_t>(q * static_cast<double>(v.size() - 1));
@@ -57,15 +70,17 @@ double quantile(std::vector<double> &v, double q) {
     return *at;
 }
 
-// A box with all four edges finite, with its span's first corner and its larger extent.
+// A box with all four edges finite and within kFar of 0, with its span's first corner and
+// its larger extent.
 struct Shape {
     double x1, y1, extent;
 };
 
 [[gnu::always_inline]] inline bool shape_of(const Row &r, Shape &out) noexcept {
     double right = r.x + r.w, bottom = r.y + r.h;
-    // x - x is 0 for a finite x, NaN otherwise.
-    if (!((r.x - r.x) + (r.y - r.y) + (right - right) + (bottom - bottom) == 0)) {
+    // |v| <= kFar is false for NaN and for infinities.
+    if (!((std::fabs(r.x) <= kFar) & (std::fabs(r.y) <= kFar) & (std::fabs(right) <= kFar) &
+          (std::fabs(bottom) <= kFar))) {
         return false;
     }
     double x1 = std::min(r.x, right), y1 = std::min(r.y, bottom);
@@ -131,6 +146,7 @@ void QueryGrid::plan(const Row *rows, size_t n) {
             c0 = 1;
         }
     }
+    c0 = std::max(c0, kNear);
     // A few boxes far from the rest would spread the cells over empty space: then the extent
     // is that of the sample's middle, and the outliers are entered in the edge cells.
     if (xs.size() >= 64) {
@@ -172,7 +188,7 @@ void QueryGrid::plan(const Row *rows, size_t n) {
         while (across() * down() > cap || across() > kMostAcross || down() > kMostAcross) {
             double over =
                 std::max(across() * down() / cap, std::max(across(), down()) / kMostAcross);
-            side *= std::max(1.01, std::sqrt(over));
+            side *= std::clamp(std::sqrt(over), 1.01, kMostGrowth);
         }
         Level &l = levels_[static_cast<size_t>(k)];
         l = {limits_[k],

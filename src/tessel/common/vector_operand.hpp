@@ -71,11 +71,14 @@ inline Reader reader_for(const char *format, Py_ssize_t size) {
 
 }  // namespace buffer_item
 
-// A one-dimensional buffer of N numbers in native order; any other buffer is not an operand.
-template <std::size_t N> Read read_buffer(PyObject *o, Components<N> &out) {
+// A one-dimensional buffer of N numbers in native order; a buffer of numbers of another
+// shape is not an operand. A buffer whose items the reader does not take (objects, another
+// byte order, records) gives `refused`, to be read as the sequence it may be.
+enum class BufferRead { ok, other, error, refused };
+template <std::size_t N> BufferRead read_buffer(PyObject *o, Components<N> &out) {
     Py_buffer view;
     if (PyObject_GetBuffer(o, &view, PyBUF_RECORDS_RO) < 0) {
-        return Read::error;
+        return BufferRead::error;
     }
     buffer_item::Reader reader = buffer_item::reader_for(view.format, view.itemsize);
     bool ok = view.ndim == 1 && view.shape[0] == Py_ssize_t(N) && reader != nullptr;
@@ -84,7 +87,7 @@ template <std::size_t N> Read read_buffer(PyObject *o, Components<N> &out) {
         out[i] = reader(p);
     }
     PyBuffer_Release(&view);
-    return ok ? Read::ok : Read::other;
+    return ok ? BufferRead::ok : reader == nullptr ? BufferRead::refused : BufferRead::other;
 }
 
 // A sequence with a length: of N items, each converted to a double (a failed conversion is
@@ -139,7 +142,16 @@ template <std::size_t N> Read read_numbers(PyObject *o, Components<N> &out) {
         return Read::other;
     }
     if (PyObject_CheckBuffer(o)) {
-        return read_buffer(o, out);
+        switch (read_buffer(o, out)) {
+        case BufferRead::ok:
+            return Read::ok;
+        case BufferRead::other:
+            return Read::other;
+        case BufferRead::error:
+            return Read::error;
+        case BufferRead::refused:
+            break;
+        }
     }
     return read_sequence(o, out);
 }

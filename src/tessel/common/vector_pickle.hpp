@@ -4,11 +4,12 @@
 // __new__ and __init__, an ordinary metaclass), reduce to a call of the type with the
 // components: (type(self), components), plus the state that __getstate__ gives when the
 // instance has attributes of its own (its __dict__, or its slots). Any other subclass may
-// take other constructor arguments, so it is rebuilt the way pickle rebuilds plain objects,
-// without its constructor: copyreg.__newobj__ makes the instance with cls.__new__(cls), the
-// reduce value's dict items restore the components by item assignment (v[i] = c), and the
-// state its attributes (through its own __setstate__, if it has one). Both forms load with
-// earlier versions of the package too.
+// take other constructor arguments, so it is rebuilt without its own __new__ and __init__,
+// the way pickle rebuilds plain objects: copyreg._reconstructor(cls, base, components) makes
+// the instance with base.__new__(cls, components) and sets its components with
+// base.__init__(instance, components); then the state restores its attributes (through its
+// own __setstate__, if it has one). Both forms load with earlier versions of the package
+// too, and with every pickle protocol.
 #ifndef TESSEL_COMMON_VECTOR_PICKLE_HPP
 #define TESSEL_COMMON_VECTOR_PICKLE_HPP
 
@@ -33,22 +34,6 @@ inline Ref own_state(PyObject *self) {
     return state;
 }
 
-// ((0, c0), (1, c1), ...) as an iterator: the reduce value's dict items.
-inline Ref component_items(PyObject *components) {
-    Py_ssize_t n = PyTuple_GET_SIZE(components);
-    Ref items = Ref::steal(PyTuple_New(n));
-    for (Py_ssize_t i = 0; items && i < n; ++i) {
-        Ref index = Ref::steal(PyLong_FromSsize_t(i));
-        PyObject *pair =
-            index ? PyTuple_Pack(2, index.get(), PyTuple_GET_ITEM(components, i)) : nullptr;
-        if (pair == nullptr) {
-            return Ref();
-        }
-        PyTuple_SET_ITEM(items.get(), i, pair);
-    }
-    return items ? Ref::steal(PyObject_GetIter(items.get())) : Ref();
-}
-
 // The reduce value of `self`, whose components (a tuple of floats) are given.
 inline PyObject *reduce_vector(PyObject *self, PyTypeObject *base, Ref components) {
     if (!components) {
@@ -68,13 +53,15 @@ inline PyObject *reduce_vector(PyObject *self, PyTypeObject *base, Ref component
                                       : PyTuple_Pack(3, cls, components.get(), state.get());
     }
     Ref copyreg = Ref::steal(PyImport_ImportModule("copyreg"));
-    Ref newobj = copyreg ? Ref::steal(PyObject_GetAttrString(copyreg.get(), "__newobj__")) : Ref();
-    Ref args = newobj ? Ref::steal(PyTuple_Pack(1, cls)) : Ref();
-    Ref items = args ? component_items(components.get()) : Ref();
-    if (!items) {
+    Ref rebuild =
+        copyreg ? Ref::steal(PyObject_GetAttrString(copyreg.get(), "_reconstructor")) : Ref();
+    Ref args = rebuild ? Ref::steal(PyTuple_Pack(3, cls, reinterpret_cast<PyObject *>(base),
+                                                 components.get()))
+                       : Ref();
+    if (!args) {
         return nullptr;
     }
-    return PyTuple_Pack(5, newobj.get(), args.get(), state.get(), Py_None, items.get());
+    return PyTuple_Pack(3, rebuild.get(), args.get(), state.get());
 }
 
 }  // namespace tessel

@@ -191,5 +191,6 @@ class Vector2:
     def __reduce__(self) -> tuple[Any, ...]:
         """Pickling: the vector is restored by calling its type with its components (plus
         a subclass instance's own attributes). A subclass with a `__new__` or `__init__` of
-        its own is restored without calling it: `copyreg.__newobj__`, the components by
-        item assignment, then its attributes (through its own `__setstate__`, if any)."""
+        its own is restored without calling either: the base type's `__new__` and
+        `__init__` make it with the components (`copyreg._reconstructor`), then its
+        attributes are restored (through its own `__setstate__`, if any)."""
