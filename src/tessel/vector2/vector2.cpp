@@ -6,13 +6,13 @@
 
 #include <numbers>
 
-#include "common/vector_math.hpp"
-#include "common/vector_type.hpp"
+#include "vectors/math.hpp"
+#include "vectors/type.hpp"
 #include "tessel/vector2.h"
 
 namespace {
 
-// What this vector is; the rest is common/vector_type.hpp. The vector4 module's record has
+// What this vector is; the rest is vectors/type.hpp. The vector4 module's record has
 // the same shape on purpose: it answers the same questions.
 struct Vector2Spec {
     using Object = Vector2Object;

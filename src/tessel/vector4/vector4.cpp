@@ -5,12 +5,12 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
-#include "common/vector_type.hpp"
+#include "vectors/type.hpp"
 #include "tessel/vector4.h"
 
 namespace {
 
-// What this vector is; the rest is common/vector_type.hpp. The vector2 module's record has
+// What this vector is; the rest is vectors/type.hpp. The vector2 module's record has
 // the same shape on purpose: it answers the same questions.
 struct Vector4Spec {
     using Object = Vector4Object;

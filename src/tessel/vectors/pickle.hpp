@@ -10,8 +10,8 @@
 // base.__init__(instance, components); then the state restores its attributes (through its
 // own __setstate__, if it has one). Both forms load with earlier versions of the package
 // too, and with every pickle protocol.
-#ifndef TESSEL_COMMON_VECTOR_PICKLE_HPP
-#define TESSEL_COMMON_VECTOR_PICKLE_HPP
+#ifndef TESSEL_VECTORS_PICKLE_HPP
+#define TESSEL_VECTORS_PICKLE_HPP
 
 #include <Python.h>
 

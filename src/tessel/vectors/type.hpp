@@ -2,9 +2,8 @@
 // record (its instance record, stored component type, component names, names and docs) and
 // takes everything else from VectorType<Spec>: storage, construction, components,
 // arithmetic, the sequence protocol, methods, text form, pickling, the type object and the
-// module definition. The arithmetic that must be exact at its edges is in vector_math.hpp,
-// the reading of other libraries' vectors in vector_operand.hpp, pickling in
-// vector_pickle.hpp.
+// module definition. The arithmetic that must be exact at its edges is in math.hpp, the
+// reading of other libraries' vectors in read.hpp, pickling in pickle.hpp.
 //
 // What a Spec gives:
 //   using Object = ...;     the published instance record: PyObject_HEAD, vtab, data
@@ -18,8 +17,8 @@
 //                               *module_doc;
 //   static VTable vtable;   whose first entry creates a vector of the exact type
 //   static const std::array<PyMethodDef, K> methods;  the type's own methods (constinit)
-#ifndef TESSEL_COMMON_VECTOR_TYPE_HPP
-#define TESSEL_COMMON_VECTOR_TYPE_HPP
+#ifndef TESSEL_VECTORS_TYPE_HPP
+#define TESSEL_VECTORS_TYPE_HPP
 
 #include <Python.h>
 
@@ -32,12 +31,12 @@
 #include <tuple>
 #include <utility>
 
-#include "common/float_text.hpp"
 #include "common/number.hpp"
 #include "common/ref.hpp"
-#include "common/vector_math.hpp"
-#include "common/vector_operand.hpp"
-#include "common/vector_pickle.hpp"
+#include "vectors/float_text.hpp"
+#include "vectors/math.hpp"
+#include "vectors/pickle.hpp"
+#include "vectors/read.hpp"
 
 namespace tessel {
 
@@ -383,7 +382,7 @@ template <class Spec> struct VectorType {
 
     // -----------------------------------------------------------------------------------
     // Methods. Lengths and products are doubles, summed in component order; lengths are
-    // scaled where the squares would overflow or underflow (vector_math.hpp).
+    // scaled where the squares would overflow or underflow (math.hpp).
 
     // A vector argument of a method; a TypeError names the method.
     static bool argument(PyObject *o, Values &out, const char *method) {
@@ -587,7 +586,7 @@ template <class Spec> struct VectorType {
         return s;
     }
 
-    // See vector_pickle.hpp.
+    // See pickle.hpp.
     static PyObject *reduce(PyObject *self, PyObject *) {
         Values v = load(self);
         Ref components = Ref::steal(PyTuple_New(N));
