@@ -1,5 +1,5 @@
 // The vector types' one implementation. Each vector module describes its type in a small
-// record (its instance record, stored component type, component names, names and docs) and
+// record (its instance record, stored component type, component names, names and texts) and
 // takes everything else from VectorType<Spec>, assembled here from its parts, each in a file
 // of its own: the object and its storage (object.hpp), construction (construct.hpp), the
 // number protocol (number.hpp), the sequence protocol (sequence.hpp), the methods
@@ -8,6 +8,10 @@
 // The arithmetic that must be exact at its edges is in math.hpp, the reading of other
 // libraries' vectors in read.hpp and operands.hpp.
 //
+// help() shows the first paragraph of each name's docstring in the stubs (vector2.pyi,
+// vector4.pyi): the texts that both types share are in the tables below, those that differ
+// in each type's Spec (VectorDocs), and a type's own methods carry theirs in its table.
+//
 // What a Spec gives:
 //   using Object = ...;     the published instance record: PyObject_HEAD, vtab, data
 //   using Component = ...;  float or double: every stored value is narrowed to it
@@ -15,9 +19,9 @@
 //   static constexpr Py_ssize_t size;                               the number of components
 //   static constexpr std::array<Component Data::*, size> fields;    in order
 //   static constexpr std::array<const char *, size + 1> names;      the same, then nullptr
-//   static constexpr std::array<const char *, size> component_docs;
-//   static constexpr const char *name, *qualified_name, *iterator_name, *init_format, *doc,
-//                               *module_doc;
+//   static constexpr const char *name, *qualified_name, *module_name, *iterator_name,
+//                               *init_format;
+//   static constexpr VectorDocs docs;
 //   static VTable vtable;   whose first entry creates a vector of the exact type
 //   static const std::array<PyMethodDef, K> methods;  the type's own methods (constinit)
 #ifndef TESSEL_VECTORS_TYPE_HPP
@@ -58,6 +62,18 @@ inline int publish_vector_type(PyObject *module, PyTypeObject *type, void *vtabl
     return PyModule_AddType(module, type);
 }
 
+// The texts of help() that differ between the vector types; a method's begins with its
+// signature, as the interpreter reads it.
+struct VectorDocs {
+    const char *module;
+    const char *type;  // the signature, then both ways of making a vector
+    const char *x;     // the first component (the others' are "as x")
+    const char *length;
+    const char *length_squared;
+    const char *dot;
+    const char *distance_to;
+};
+
 // Slots left out of the designated initializers below are meant to be zero.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -73,11 +89,18 @@ template <class Spec> struct VectorType : VectorOperands<Spec> {
     using Methods = VectorMethods<Spec>;
     using Pickle = VectorPickle<Spec>;
 
+    static constexpr std::array<const char *, 4> component_docs = {
+        nullptr,  // the type's own: Spec::docs.x
+        PyDoc_STR("The second component; as `x`."),
+        PyDoc_STR("The third component; as `x`."),
+        PyDoc_STR("The fourth component; as `x`."),
+    };
+    static_assert(N <= Py_ssize_t(component_docs.size()), "a text for every component");
     static std::array<PyGetSetDef, N + 1> make_getset() {
         std::array<PyGetSetDef, N + 1> table{};
         for (Py_ssize_t i = 0; i < N; ++i) {
             table[i] = {Spec::names[i], Sequence::get_component, Sequence::set_component,
-                        Spec::component_docs[i], reinterpret_cast<void *>(i)};
+                        i == 0 ? Spec::docs.x : component_docs[i], reinterpret_cast<void *>(i)};
         }
         return table;
     }
@@ -92,34 +115,45 @@ template <class Spec> struct VectorType : VectorOperands<Spec> {
     using MethodTable = std::array<PyMethodDef, shared_methods + own_methods + 1>;
     static MethodTable make_methods() {
         MethodTable table = {{
-            {"__reduce__", Pickle::reduce, METH_NOARGS, nullptr},
+            {"__reduce__", Pickle::reduce, METH_NOARGS,
+             PyDoc_STR("__reduce__($self, /)\n--\n\n"
+                       "Pickling: the vector is restored by calling its type with its components\n"
+                       "(plus a subclass instance's own attributes). A subclass with a `__new__`\n"
+                       "or `__init__` of its own is restored without calling either: the base\n"
+                       "type's `__new__` and `__init__` make it with the components\n"
+                       "(`copyreg._reconstructor`), then its attributes are restored (through\n"
+                       "its own `__setstate__`, if any).")},
             {"copy", Methods::copy, METH_NOARGS,
-             PyDoc_STR("copy($self, /)\n--\n\nA new vector of the base type, equal to this one.")},
-            {"length", Methods::length, METH_NOARGS,
-             PyDoc_STR("length($self, /)\n--\n\nThe length.")},
-            {"length_squared", Methods::length_squared, METH_NOARGS,
-             PyDoc_STR("length_squared($self, /)\n--\n\nThe squared length.")},
-            {"dot", Methods::dot_method, METH_O,
-             PyDoc_STR("dot($self, other, /)\n--\n\nThe dot product with a vector or sequence.")},
-            {"distance_to", Methods::distance_to, METH_O,
-             PyDoc_STR("distance_to($self, other, /)\n--\n\nThe distance to a point.")},
+             PyDoc_STR("copy($self, /)\n--\n\n"
+                       "A new vector of the base type, equal to this one.")},
+            {"length", Methods::length, METH_NOARGS, Spec::docs.length},
+            {"length_squared", Methods::length_squared, METH_NOARGS, Spec::docs.length_squared},
+            {"dot", Methods::dot_method, METH_O, Spec::docs.dot},
+            {"distance_to", Methods::distance_to, METH_O, Spec::docs.distance_to},
             {"normalized", Methods::normalized, METH_NOARGS,
-             PyDoc_STR("normalized($self, /)\n--\n\nA new vector of length 1 in the same "
-                       "direction; ValueError for the zero vector.")},
+             PyDoc_STR("normalized($self, /)\n--\n\n"
+                       "A new vector of length 1 in the same direction, for any finite\n"
+                       "components.")},
             {"lerp", fastcall(Methods::lerp), METH_FASTCALL,
-             PyDoc_STR("lerp($self, other, t, /)\n--\n\nThe point at t on the way from this "
-                       "vector to other (t = 0 gives this vector, 1 gives other).")},
+             PyDoc_STR("lerp($self, other, t, /)\n--\n\n"
+                       "The point at `t` on the way from this vector to `other`: `t` = 0 gives\n"
+                       "exactly this vector, 1 exactly `other`, whatever the values; other\n"
+                       "values extrapolate. The point moves monotonically with `t`.")},
+            // Two forms and no one signature: the forms come after the text.
             {"clamp_magnitude", fastcall(Methods::clamp_magnitude), METH_FASTCALL,
-             PyDoc_STR("clamp_magnitude(max_length) or clamp_magnitude(min_length, max_length)"
-                       "\n\nA new vector in the same direction whose length is brought within "
-                       "the bounds; ValueError for bounds out of order and for the zero vector "
-                       "with a positive minimum.")},
+             PyDoc_STR("A new vector: equal to this one when its length lies within `min_length`\n"
+                       "(0 when only `max_length` is given) and `max_length`, else of the nearer\n"
+                       "bound's length (within rounding) in the same direction.\n\n"
+                       "clamp_magnitude(max_length) or clamp_magnitude(min_length, max_length)")},
             {"reflect", Methods::reflect, METH_O,
-             PyDoc_STR("reflect($self, normal, /)\n--\n\nThe mirror image across the line or "
-                       "plane with the given normal (of any length but zero).")},
+             PyDoc_STR("reflect($self, normal, /)\n--\n\n"
+                       "A new vector: this one bounced off a surface with the given normal,\n"
+                       "v - 2 (v.n / n.n) n. The normal may have any length but zero; one along\n"
+                       "an axis gives an exact answer.")},
             {"project", Methods::project, METH_O,
-             PyDoc_STR("project($self, onto, /)\n--\n\nThe part of this vector along the "
-                       "given one (of any length but zero).")},
+             PyDoc_STR("project($self, onto, /)\n--\n\n"
+                       "A new vector: the part of this one along `onto`, (v.d / d.d) d. `onto`\n"
+                       "may have any length but zero; one along an axis gives an exact answer.")},
         }};
         std::copy(Spec::methods.begin(), Spec::methods.end(), table.begin() + shared_methods);
         table.back() = {nullptr, nullptr, 0, nullptr};
@@ -168,7 +202,7 @@ template <class Spec> struct VectorType : VectorOperands<Spec> {
     static inline PyModuleDef module = {
         .m_base = PyModuleDef_HEAD_INIT,
         .m_name = Spec::module_name,
-        .m_doc = Spec::module_doc,
+        .m_doc = Spec::docs.module,
         .m_size = 0,
         .m_slots = slots,
     };
@@ -184,7 +218,7 @@ PyTypeObject VectorObject<Spec>::type = {
     .tp_as_sequence = &VectorType<Spec>::sequence,
     .tp_hash = PyObject_HashNotImplemented,
     .tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_SEQUENCE,
-    .tp_doc = Spec::doc,
+    .tp_doc = Spec::docs.type,
     .tp_richcompare = VectorObject<Spec>::tp_richcompare,
     .tp_iter = VectorSequence<Spec>::tp_iter,
     .tp_methods = VectorType<Spec>::methods.data(),
