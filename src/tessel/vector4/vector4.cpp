@@ -5,12 +5,12 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
-#include "common/vector_type.hpp"
 #include "tessel/vector4.h"
+#include "vectors/type.hpp"
 
 namespace {
 
-// What this vector is; the rest is common/vector_type.hpp. The vector2 module's record has
+// What this vector is; the rest is vectors/type.hpp. The vector2 module's record has
 // the same shape on purpose: it answers the same questions.
 struct Vector4Spec {
     using Object = Vector4Object;
@@ -19,16 +19,37 @@ struct Vector4Spec {
     static constexpr std::array<double vector4_t::*, 4> fields = {&vector4_t::x, &vector4_t::y,
                                                                   &vector4_t::z, &vector4_t::w};
     static constexpr std::array<const char *, 5> names = {"x", "y", "z", "w", nullptr};
-    static constexpr std::array<const char *, 4> component_docs = {"x component", "y component",
-                                                                   "z component", "w component"};
     static constexpr const char *name = "Vector4";
     static constexpr const char *qualified_name = "tessel.vector4.vector4.Vector4";
+    static constexpr const char *module_name = "tessel.vector4.vector4";
     static constexpr const char *iterator_name = "tessel.vector4.vector4.Vector4Iterator";
     static constexpr const char *init_format = "|dddd:Vector4";
-    static constexpr const char *doc =
-        PyDoc_STR("Vector4(x=0.0, y=0.0, z=0.0, w=0.0)\n--\n\nFour double-precision floats.");
-    static constexpr const char *module_name = "tessel.vector4.vector4";
-    static constexpr const char *module_doc = PyDoc_STR("The Vector4 type.");
+    static constexpr tessel::VectorDocs docs = {
+        .module = PyDoc_STR("The Vector4 type: four double-precision floats."),
+        .type =
+            PyDoc_STR("Vector4(x=0.0, y=0.0, z=0.0, w=0.0)\n--\n\n"
+                      "A vector of four components, `x`, `y`, `z` and `w`, each a\n"
+                      "double-precision float.\n\n"
+                      "`Vector4(sequence)`: every component from one vector, sequence (a `Rect`\n"
+                      "among them) or buffer of four numbers. A single `float` or `int` (or\n"
+                      "other number) is still `x`: `Vector4(5)` is (5, 0, 0, 0). Raises\n"
+                      "TypeError for anything else."),
+        .x = PyDoc_STR("The first component. Writing stores a number (TypeError for anything\n"
+                       "else); deleting raises TypeError."),
+        .length =
+            PyDoc_STR("length($self, /)\n--\n\n"
+                      "The length, without overflow or underflow for any finite components (inf\n"
+                      "only when the length exceeds the largest double)."),
+        .length_squared = PyDoc_STR("length_squared($self, /)\n--\n\n"
+                                    "The squared length (no square root)."),
+        .dot = PyDoc_STR("dot($self, other, /)\n--\n\n"
+                         "The dot product with a `Vector4` or a sequence or buffer of four\n"
+                         "numbers. Raises TypeError for anything else."),
+        .distance_to =
+            PyDoc_STR("distance_to($self, other, /)\n--\n\n"
+                      "The distance to a point (a `Vector4` or a sequence or buffer of four\n"
+                      "numbers), computed as `length()` is. Raises TypeError for anything else."),
+    };
     static Vector4VTable vtable;
     static constexpr std::array<PyMethodDef, 0> methods{};  // only the shared ones
 };

@@ -10,12 +10,15 @@
 // base.__init__(instance, components); then the state restores its attributes (through its
 // own __setstate__, if it has one). Both forms load with earlier versions of the package
 // too, and with every pickle protocol.
-#ifndef TESSEL_COMMON_VECTOR_PICKLE_HPP
-#define TESSEL_COMMON_VECTOR_PICKLE_HPP
+#ifndef TESSEL_VECTORS_PICKLE_HPP
+#define TESSEL_VECTORS_PICKLE_HPP
 
 #include <Python.h>
 
+#include <utility>
+
 #include "common/ref.hpp"
+#include "vectors/object.hpp"
 
 namespace tessel {
 
@@ -55,14 +58,36 @@ inline PyObject *reduce_vector(PyObject *self, PyTypeObject *base, Ref component
     Ref copyreg = Ref::steal(PyImport_ImportModule("copyreg"));
     Ref rebuild =
         copyreg ? Ref::steal(PyObject_GetAttrString(copyreg.get(), "_reconstructor")) : Ref();
-    Ref args = rebuild ? Ref::steal(PyTuple_Pack(3, cls, reinterpret_cast<PyObject *>(base),
-                                                 components.get()))
-                       : Ref();
+    Ref args =
+        rebuild
+            ? Ref::steal(PyTuple_Pack(3, cls, reinterpret_cast<PyObject *>(base), components.get()))
+            : Ref();
     if (!args) {
         return nullptr;
     }
     return PyTuple_Pack(3, rebuild.get(), args.get(), state.get());
 }
+
+template <class Spec> struct VectorPickle : VectorObject<Spec> {
+    using Base = VectorObject<Spec>;
+    using Base::load;
+    using Base::N;
+    using Base::type;
+    using typename Base::Values;
+
+    static PyObject *reduce(PyObject *self, PyObject *) {
+        Values v = load(self);
+        Ref components = Ref::steal(PyTuple_New(N));
+        for (Py_ssize_t i = 0; components && i < N; ++i) {
+            PyObject *c = PyFloat_FromDouble(v[i]);
+            if (c == nullptr) {
+                return nullptr;
+            }
+            PyTuple_SET_ITEM(components.get(), i, c);
+        }
+        return reduce_vector(self, &type, std::move(components));
+    }
+};
 
 }  // namespace tessel
 

@@ -1,8 +1,8 @@
 // Reading N numbers that are not a vector of our own: from a tuple, a list, any other
 // sequence of exactly N numbers (another library's vector), or an object that exposes them
 // through the buffer protocol (an array).
-#ifndef TESSEL_COMMON_VECTOR_OPERAND_HPP
-#define TESSEL_COMMON_VECTOR_OPERAND_HPP
+#ifndef TESSEL_VECTORS_READ_HPP
+#define TESSEL_VECTORS_READ_HPP
 
 #include <Python.h>
 
@@ -13,7 +13,7 @@
 
 #include "common/number.hpp"
 #include "common/ref.hpp"
-#include "common/vector_math.hpp"
+#include "vectors/math.hpp"
 
 namespace tessel {
 

@@ -1,7 +1,7 @@
 // The vectors' arithmetic that must be exact at its edges: interpolation, lengths that
 // neither overflow nor underflow, quarter turns and angles. Plain doubles, no Python.
-#ifndef TESSEL_COMMON_VECTOR_MATH_HPP
-#define TESSEL_COMMON_VECTOR_MATH_HPP
+#ifndef TESSEL_VECTORS_MATH_HPP
+#define TESSEL_VECTORS_MATH_HPP
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 // The text of a float as repr(float) gives it, written into a caller's buffer, so that a
 // vector's text form costs one string object and no float objects.
-#ifndef TESSEL_COMMON_FLOAT_TEXT_HPP
-#define TESSEL_COMMON_FLOAT_TEXT_HPP
+#ifndef TESSEL_VECTORS_FLOAT_TEXT_HPP
+#define TESSEL_VECTORS_FLOAT_TEXT_HPP
 
 #include <charconv>
 #include <cmath>
