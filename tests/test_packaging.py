@@ -4,6 +4,7 @@ that builds a wheel which installs and imports with its stubs, typed marker and 
 carries its metadata, and leaves the developers' notes in the sdist."""
 
 import email
+import importlib.util
 import os
 import subprocess
 import sys
@@ -59,9 +60,22 @@ def test_stubs_match_the_compiled_modules(mypy):
     assert result.returncode == 0, result.stdout + result.stderr
 
 
-def test_typical_code_type_checks_strictly(mypy):
-    result = mypy("mypy", "--strict", str(TESTS / "typed_usage.py"))
+needs_pygame = pytest.mark.skipif(importlib.util.find_spec("pygame") is None,
+                                  reason="the game draws with pygame")
+
+
+@pytest.mark.parametrize("program", ["typed_usage.py",
+                                     pytest.param("typed_game.py", marks=needs_pygame)])
+def test_typical_code_type_checks_strictly(mypy, program):
+    result = mypy("mypy", "--strict", str(TESTS / program))
     assert result.returncode == 0, result.stdout + result.stderr
+
+
+@needs_pygame
+def test_the_typed_game_runs():
+    env = dict(os.environ, SDL_VIDEODRIVER="dummy", PYGAME_HIDE_SUPPORT_PROMPT="1")
+    result = run([sys.executable, str(TESTS / "typed_game.py")], env=env)
+    assert result.returncode == 0 and "enemy" in result.stdout, result.stderr
 
 
 @pytest.fixture(scope="module")
