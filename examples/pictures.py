@@ -15,8 +15,7 @@ import os
 
 import scene
 from scene import FREE, OVERLAPPING, WALL, svg_document, svg_point, svg_rect, svg_text
-from tessel import geometry
-from tessel.rect.rect import Rect
+from tessel import Rect, geometry
 
 SCALE, PANEL, TOP = 24, 200, 40  # pixels per unit, panel width, room for the titles
 INSIDE = "#2a9d4b"

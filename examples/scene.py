@@ -12,10 +12,7 @@ import os
 import pickle
 import tempfile
 
-from tessel.collide.collide import Index
-from tessel.rect.rect import Rect
-from tessel.vector2.vector2 import Vector2
-from tessel.vector4.vector4 import Vector4
+from tessel import Index, Rect, Vector2, Vector4
 
 
 def show_vectors():

@@ -4,7 +4,7 @@ against the installed stubs: every line must type-check, and every assert_type m
 import copy
 import pickle
 from array import array
-from typing import Any, assert_type
+from typing import assert_type
 
 import tessel
 from tessel.collide.collide import Index, overlapping_pairs, overlapping_pairs_between
@@ -69,15 +69,15 @@ assert_type(overlapping_pairs(rects), list[tuple[int, int]])
 assert_type(overlapping_pairs(rects, flat=True), array[int])
 assert_type(overlapping_pairs_between(rects, [r], flat=False), list[tuple[int, int]])
 
-ix = Index(rects, values=range(len(rects)))
+ix: Index[int | str] = Index(rects, values=range(len(rects)))
 ix.add(Rect(1, 1, 2, 2), "player")
 ix.remove(rects[0])
 ix.move((1.0, 2.0))
 ix.move([Vector2(1, 1)] * len(ix))
 ix.refresh()
 assert_type(len(ix), int)
-assert_type(ix.rect_hits(r) + ix.point_hits((1, 2)), list[Any])
-assert_type(ix.first_rect_hit((0, 0, 4, 4)), Any)
-assert_type(ix.overlapping_pairs(), list[tuple[Any, Any]])
+assert_type(ix.rect_hits(r) + ix.point_hits((1, 2)), list[int | str])
+assert_type(ix.first_rect_hit((0, 0, 4, 4)), int | str | None)
+assert_type(ix.overlapping_pairs(), list[tuple[int | str, int | str]])
 assert_type(ix.overlapping_pairs_between(Index(), flat=True), array[int])
-assert_type(ix.boxes, memoryview)
+assert_type(ix.boxes, memoryview[float])

@@ -1,1 +1,9 @@
-"""Collision queries over many rects in one call (module tessel.collide.collide)."""
+"""Collision queries over many rects in one call, and the scene index `Index` (module
+tessel.collide.collide, re-exported here and imported on first use)."""
+
+from tessel._lazy import attributes as _attributes
+
+# The module's private names and the package's other modules stay where they are.
+__all__ = ["Index", "first_rect_hit", "overlapping_pairs", "overlapping_pairs_between",
+           "point_hits", "rect_hits"]
+__getattr__, __dir__ = _attributes(__name__, dict.fromkeys(__all__, "tessel.collide.collide"))

@@ -15,8 +15,10 @@ your own objects.
 """
 
 from array import array
-from collections.abc import Iterable, Sequence
-from typing import Any, Literal, final, overload
+from collections.abc import Iterable, Iterator, Sequence
+from typing import Generic, Literal, final, overload, type_check_only
+
+from typing_extensions import TypeVar
 
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
@@ -82,8 +84,13 @@ def overlapping_pairs_between(
 
 _Offset = Vector2 | Sequence[float]
 
+# The type of an index's values, what its queries answer with: the rects themselves for an
+# index made without values.
+_V = TypeVar("_V", default=Rect)
+_W = TypeVar("_W")
+
 @final
-class Index:
+class Index(Generic[_V]):
     """A set of rects, each with a value, and their boxes as read at the last `refresh`,
     `move` or `add`: many queries a frame over packed boxes, answered with the values.
 
@@ -93,9 +100,16 @@ class Index:
     boxes, whatever their number; `refresh` reads every rect once and keeps the grid while
     the boxes stay near their cells. Values are compared by nothing, only returned; the
     rects, by identity.
+
+    For type checkers the index is generic over its values: `Index(rects, enemies)` is an
+    `Index[Enemy]`, whose queries return `list[Enemy]` and `Enemy | None`; `Index(rects)`
+    answers with the rects, an `Index[Rect]`. At run time the class is not subscriptable:
+    write `Index[Enemy]` in annotations only (quoted, or under
+    `from __future__ import annotations`, where Python evaluates annotations).
     """
 
-    def __init__(self, rects: Iterable[Rect] = (), values: Iterable[Any] | None = None) -> None:
+    @overload
+    def __init__(self, rects: Iterable[Rect], values: Iterable[_V]) -> None:
         """An index of `rects` (any iterable of `Rect`, each read once, now), whose queries
         answer with the matching item of `values` (as many as rects), or with the rect
         itself when `values` is None.
@@ -105,11 +119,18 @@ class Index:
         read raises its error with a note naming it (`while reading rects[3]`). Calling
         `__init__` again replaces what the index holds.
         """
+    @overload
+    def __init__(self: Index[Rect], rects: Iterable[Rect], values: None = None) -> None: ...
+    @overload
+    def __init__(self) -> None: ...
     def __len__(self) -> int:
         """The number of rects in the index (a rect added twice counts twice)."""
-    def add(self, rect: Rect, value: Any = None) -> None:
+    @overload
+    def add(self, rect: Rect, value: _V) -> None:
         """Adds `rect`, read now, with `value` (the rect itself when None): queries see it at
         once, after the rects added before it."""
+    @overload
+    def add(self: Index[Rect], rect: Rect, value: None = None) -> None: ...
     def remove(self, rect: Rect, /) -> None:
         """Removes the earliest-added member holding this very rect (by identity, never by
         value); ValueError if there is none."""
@@ -129,18 +150,18 @@ class Index:
         error (noted `while moving rects[i]`) the rects before it have moved, and the index
         keeps its previous boxes until the next refresh.
         """
-    def point_hits(self, point: _Point, /) -> list[Any]:
+    def point_hits(self, point: _Point, /) -> list[_V]:
         """The values of the rects that contain `point` (borders inside), in the order added.
         `point` takes every form `Rect.collide_point` takes, with its errors; it is read
         once, even when the index is empty."""
-    def rect_hits(self, other: _Other, /) -> list[Any]:
+    def rect_hits(self, other: _Other, /) -> list[_V]:
         """The values of the rects that overlap `other` (touching is no overlap), in the
         order added. `other` takes every form `Rect.collide_rect` takes, with its errors,
         and is read as it is now (a rect of the index too)."""
-    def first_rect_hit(self, other: _Other, /) -> Any:
+    def first_rect_hit(self, other: _Other, /) -> _V | None:
         """The value of the earliest-added rect that overlaps `other`, or None."""
     @overload
-    def overlapping_pairs(self, *, flat: Literal[False] = False) -> list[tuple[Any, Any]]:
+    def overlapping_pairs(self, *, flat: Literal[False] = False) -> list[tuple[_V, _V]]:
         """Every pair of values `(a, b)` whose rects overlap, `a` added before `b`, in the
         order `overlapping_pairs` gives their places.
 
@@ -150,24 +171,24 @@ class Index:
     @overload
     def overlapping_pairs(self, *, flat: Literal[True]) -> array[int]: ...
     @overload
-    def overlapping_pairs(self, *, flat: bool) -> list[tuple[Any, Any]] | array[int]: ...
+    def overlapping_pairs(self, *, flat: bool) -> list[tuple[_V, _V]] | array[int]: ...
     @overload
     def overlapping_pairs_between(
-        self, other: Index, /, *, flat: Literal[False] = False
-    ) -> list[tuple[Any, Any]]:
+        self, other: Index[_W], /, *, flat: Literal[False] = False
+    ) -> list[tuple[_V, _W]]:
         """Every pair `(a, b)` of a value of this index and one of `other` whose rects
         overlap, in the order `overlapping_pairs_between` gives their places; with
         `flat=True`, the places as one `array('I')`."""
     @overload
     def overlapping_pairs_between(
-        self, other: Index, /, *, flat: Literal[True]
+        self, other: Index[_W], /, *, flat: Literal[True]
     ) -> array[int]: ...
     @overload
     def overlapping_pairs_between(
-        self, other: Index, /, *, flat: bool
-    ) -> list[tuple[Any, Any]] | array[int]: ...
+        self, other: Index[_W], /, *, flat: bool
+    ) -> list[tuple[_V, _W]] | array[int]: ...
     @property
-    def boxes(self) -> memoryview:
+    def boxes(self) -> memoryview[float]:
         """The boxes as last read: a read-only `memoryview` of shape (n, 4) and format 'd',
         x, y, w, h per rect in the order added, so that `numpy.asarray(ix.boxes)` shares
         them without copying.
@@ -175,3 +196,25 @@ class Index:
         A view keeps the boxes it shows: a later refresh, move, add or remove makes new
         ones, and the view (and its memory) stays as it was for as long as it lives.
         """
+
+    # Looking into the index: declared for type checkers ahead of the compiled module, which
+    # does not have them yet (stubtest skips what is type-check only). Drop each decorator
+    # when the module gains the method.
+    @type_check_only
+    def __iter__(self) -> Iterator[tuple[Rect, _V]]:
+        """Iterates `(rect, value)` for every member, in the order added (a rect added twice
+        comes twice): the rows of `boxes`, in order."""
+    @type_check_only
+    def __contains__(self, rect: object, /) -> bool:
+        """Whether this very rect is a member (by identity, never by value)."""
+    @type_check_only
+    def values(self) -> list[_V]:
+        """The values of the members, in the order added: item `i` belongs to row `i` of
+        `boxes`."""
+    @type_check_only
+    def rects(self) -> list[Rect]:
+        """The rects of the members, in the order added: item `i` is the rect of row `i` of
+        `boxes`."""
+    @type_check_only
+    def clear(self) -> None:
+        """Removes every member: the index is empty, as `Index()` is."""

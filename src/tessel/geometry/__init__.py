@@ -1,19 +1,8 @@
 """Everyday rect operations: union, clip, clamp, inflate and friends
-(module tessel.geometry.geometry, re-exported here)."""
+(module tessel.geometry.geometry, re-exported here and imported on first use)."""
 
-from tessel.geometry.geometry import (
-    clamp,
-    clip,
-    contains,
-    copy,
-    fit,
-    inflate,
-    move,
-    normalized,
-    scale_by,
-    union,
-    union_all,
-)
+from tessel._lazy import attributes as _attributes
 
 __all__ = ["clamp", "clip", "contains", "copy", "fit", "inflate", "move", "normalized",
            "scale_by", "union", "union_all"]
+__getattr__, __dir__ = _attributes(__name__, dict.fromkeys(__all__, "tessel.geometry.geometry"))

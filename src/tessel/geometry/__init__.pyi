@@ -1,5 +1,5 @@
 """Everyday rect operations: union, clip, clamp, inflate and friends. The functions of
-`tessel.geometry.geometry`, re-exported: see there."""
+`tessel.geometry.geometry`, re-exported (and imported on first use): see there."""
 
 from tessel.geometry.geometry import clamp as clamp
 from tessel.geometry.geometry import clip as clip

@@ -86,8 +86,8 @@ def clamp(r: _RectLike, bounds: _RectLike, /) -> Rect:
     """
 def fit(r: _RectLike, bounds: _RectLike, /) -> Rect:
     """`r` scaled, keeping its aspect ratio, to the largest size that fits inside
-    `bounds`, centred on it. The factor is the smaller of |bounds.w| / |r.w| and
-    |bounds.h| / |r.h|, and the signs of r's size are kept.
+    `bounds`, centred on it. The factor is the smaller of `|bounds.w| / |r.w|` and
+    `|bounds.h| / |r.h|`, and the signs of r's size are kept.
 
     An axis where r's size is 0 sets no limit and keeps its 0: a zero-size r becomes a
     point at the centre of `bounds`. A zero-size `bounds` gives a point at its position.

@@ -24,8 +24,11 @@ _Point = Vector2 | tuple[_Number, _Number] | list[_Number]
 _Four = tuple[_Number, _Number, _Number, _Number] | list[_Number]
 _State = tuple[Vector2 | None, Vector2 | None]
 
+# A Sequence for type checkers, so that a rect goes where a sequence of floats is expected
+# (pygame's rect-like arguments among them). At run time the class is no registered
+# collections.abc.Sequence and has no index() or count(); `in` and reversed() work.
 @final
-class Rect:
+class Rect(Sequence[float]):
     """An axis-aligned rectangle: a `position` vector (left, top) and a `size` vector
     (width, height), each a `Vector2`; y grows downwards.
 
@@ -318,7 +321,8 @@ class Rect:
     # A sequence of four: (x, y, w, h).
     def __len__(self) -> int:
         """4, always."""
-    def __getitem__(self, index: SupportsInt, /) -> float:
+    # No slices: they raise TypeError at run time, so the stub refuses them too.
+    def __getitem__(self, index: SupportsInt, /) -> float:  # type: ignore[override]
         """`r[i]`: x, y, w or h for i = 0, 1, 2 or 3.
 
         The index is an int or anything with `__int__` (a float index is truncated). No

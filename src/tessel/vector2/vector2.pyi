@@ -14,8 +14,11 @@ _Number = SupportsFloat | SupportsIndex
 # are not vectors.
 _Vector2Like = Vector2 | Sequence[_Number] | Buffer
 
+# A Sequence for type checkers, so that a vector goes where a sequence of floats is expected
+# (pygame's coordinates and rects among them). At run time the class is no registered
+# collections.abc.Sequence and has no index() or count(); `in` and reversed() work.
 @disjoint_base
-class Vector2:
+class Vector2(Sequence[float]):
     """A vector of two components, `x` and `y`, each a single-precision float.
 
     Every result is stored rounded to single precision, as a component write is: it is
@@ -102,7 +105,8 @@ class Vector2:
     # A fixed sequence of two: x then y.
     def __len__(self) -> int:
         """2, always."""
-    def __getitem__(self, index: SupportsIndex, /) -> float:
+    # No slices: they raise TypeError at run time, so the stub refuses them too.
+    def __getitem__(self, index: SupportsIndex, /) -> float:  # type: ignore[override]
         """`v[i]`: x for 0 or -2, y for 1 or -1; IndexError for any other index."""
     def __setitem__(self, index: SupportsIndex, value: _Number, /) -> None:
         """`v[i] = value`: writes a component at single precision; IndexError for an

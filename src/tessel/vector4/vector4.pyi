@@ -14,8 +14,11 @@ _Number = SupportsFloat | SupportsIndex
 # are not vectors.
 _Vector4Like = Vector4 | Sequence[_Number] | Buffer
 
+# A Sequence for type checkers, so that a vector goes where a sequence of floats is expected
+# (pygame's coordinates and rects among them). At run time the class is no registered
+# collections.abc.Sequence and has no index() or count(); `in` and reversed() work.
 @disjoint_base
-class Vector4:
+class Vector4(Sequence[float]):
     """A vector of four components, `x`, `y`, `z` and `w`, each a double-precision float.
 
     Where a vector is expected, any sequence or buffer of four numbers will do (a tuple,
@@ -109,7 +112,8 @@ class Vector4:
     # A fixed sequence of four: x, y, z, w.
     def __len__(self) -> int:
         """4, always."""
-    def __getitem__(self, index: SupportsIndex, /) -> float:
+    # No slices: they raise TypeError at run time, so the stub refuses them too.
+    def __getitem__(self, index: SupportsIndex, /) -> float:  # type: ignore[override]
         """`v[i]`: x, y, z, w for 0 to 3 (or -4 to -1); IndexError for any other index."""
     def __setitem__(self, index: SupportsIndex, value: _Number, /) -> None:
         """`v[i] = value`: writes a component; IndexError for an index out of range,
