@@ -12,7 +12,6 @@
 #include <Python.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <optional>
 
@@ -35,7 +34,6 @@ using engine::Span;
 
 // Per thread: a query fills and empties it in the section, where no code runs.
 thread_local Hits t_hits;
-thread_local std::vector<uint64_t> t_marks;
 thread_local std::vector<uint32_t> t_slots;
 
 // `flat` by keyword only; the other index by position.
@@ -74,29 +72,6 @@ void find(const IndexState &st, const Span &span, Accept accept, Hits &hits) {
     }
 }
 
-// The slots found, ascending (the order added): sorted when they are few, else marked in a
-// bit per slot and read back in order.
-void order(Hits &hits, size_t slots) {
-    size_t k = hits.size();
-    if (k < 2) {
-        return;
-    }
-    if (k < 64 + slots / 32) {
-        std::sort(hits.begin(), hits.end());
-        return;
-    }
-    t_marks.assign(slots / 64 + 1, 0);
-    for (uint32_t slot : hits) {
-        t_marks[slot / 64] |= uint64_t{1} << (slot % 64);
-    }
-    uint32_t *out = hits.begin();
-    for (size_t w = 0; w < t_marks.size(); ++w) {
-        for (uint64_t bits = t_marks[w]; bits != 0; bits &= bits - 1) {
-            *out++ = static_cast<uint32_t>(w * 64 + static_cast<size_t>(std::countr_zero(bits)));
-        }
-    }
-}
-
 PyObject *values_of(const IndexState &st, Hits &hits) {
     PyObject *list = PyList_New(static_cast<Py_ssize_t>(hits.size()));
     if (list != nullptr) {
@@ -128,7 +103,7 @@ void rect_query(const IndexState &st, const Bounds &q, Hits &hits) {
     find(
         st, engine::span_of(q),
         [&](uint32_t slot) { return engine::overlap_flat(bounds_of(rows[slot]), q); }, hits);
-    order(hits, st.members.size());
+    hits.ascending(st.members.size());
 }
 
 // The boxes of the members not removed, as the pair kernels take them (those that can
@@ -249,7 +224,7 @@ PyObject *index_point_hits(PyObject *self, PyObject *point) {
             st, {p[0], p[0], p[1], p[1]},
             [&](uint32_t slot) { return engine::contains(bounds_of(rows[slot]), p[0], p[1]); },
             hits);
-        order(hits, st.members.size());
+        hits.ascending(st.members.size());
         return values_of(st, hits);
     });
 }

@@ -31,32 +31,9 @@
 
 #include "boxes.hpp"
 #include "budget.hpp"
+#include "hits.hpp"
 
 namespace tessel::engine {
-
-// Slot numbers found by a query, appended without a branch per candidate: each candidate is
-// written past the end and kept by moving the end.
-class Hits {
-  public:
-    void clear() noexcept { size_ = 0; }
-    size_t size() const noexcept { return size_; }
-    uint32_t *begin() noexcept { return v_.data(); }
-    uint32_t *end() noexcept { return v_.data() + size_; }
-    uint32_t operator[](size_t i) const noexcept { return v_[i]; }
-    // Room for `more` candidates past the end; where to write them.
-    uint32_t *room(size_t more) {
-        if (v_.size() < size_ + more) {
-            v_.resize(size_ + more + 64);
-        }
-        return v_.data() + size_;
-    }
-    void keep(size_t kept) noexcept { size_ += kept; }
-    void resize(size_t n) noexcept { size_ = n; }
-
-  private:
-    std::vector<uint32_t> v_;
-    size_t size_ = 0;
-};
 
 class QueryGrid {
   public:
