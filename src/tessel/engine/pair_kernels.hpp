@@ -17,7 +17,7 @@
 
 namespace tessel::engine {
 
-// The kernels, in the order the choice (pair_kernels.cpp) weighs them.
+// The kernels; pair_kernels.cpp says which one each call takes, and why.
 enum class Kernel : uint8_t {
     none,          // fewer than two boxes: nothing to pair
     uniform_grid,  // UniformGrid: sizes alike, density even
@@ -53,12 +53,15 @@ struct GridBoxes {
     double drift;
 };
 
-// The pairs among an index's boxes, appended as (smaller slot, larger slot). From its query
-// grid when `grid` is given (the caller's index holds no box but those), its boxes are few
-// aside and the grid's budget suffices, with `boxes` as working memory; otherwise from the
-// boxes that gather(boxes) appends, in their own numbering, by find_pairs(). Returns the
-// kernel that found them.
+// The query grid's part of the choice below: the pairs, appended as (smaller slot, larger
+// slot), and query_grid; or none, with nothing found, when more than a few of the boxes are
+// aside or the grid's budget runs out. `boxes` is working memory.
 Kernel query_grid_pairs(const GridBoxes &grid, std::vector<Box> &boxes, std::vector<Pair> &out);
+
+// The pairs among an index's boxes, appended: from its query grid where `grid` is given (the
+// index holds no box but those) and it serves; otherwise from the boxes that gather(boxes)
+// appends, numbered as it numbers them, as find_pairs() above pairs them. Returns the kernel
+// that found them.
 template <class Gather>
 Kernel find_pairs(KernelMemory &memory, const GridBoxes *grid, Gather &&gather,
                   std::vector<Box> &boxes, std::vector<Pair> &out) {
