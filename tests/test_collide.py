@@ -18,7 +18,7 @@ from conftest import growth
 from rect_support import (HEADER, ListSub, Rect, TupleSub, Vector2, Vector4, bare,
                           extreme_boxes, fresh_interpreter, meddler, noted, outcome, probe,
                           probed_box, qualified, run_python, size_changed)
-from tessel.collide import collide
+from tessel.collide import _testing, collide
 
 # ---------------------------------------------------------------------------------------
 # The model: the loop over the Rect methods. Items are checked first; the argument's own
@@ -67,11 +67,11 @@ KERNELS = ["auto", "every", "grid", "sweep", "tree"]
 
 @contextmanager
 def kernel(name, cell=0.0):
-    collide._use_kernel(name, cell)
+    _testing._use_kernel(name, cell)
     try:
         yield
     finally:
-        collide._use_kernel("auto")
+        _testing._use_kernel("auto")
 
 
 def pairs_answer(query, *lists, form=list):
@@ -283,9 +283,9 @@ def strewn_bars(n):
 def test_the_kernel_chosen_suits_the_scene_and_all_agree(chosen, scene):
     rects = scene()
     expected = collide.overlapping_pairs(rects)
-    assert collide._last_kernel() == chosen
+    assert _testing._last_kernel() == chosen
     between = collide.overlapping_pairs_between(rects[::2], rects[1::2])
-    assert collide._last_kernel() == chosen
+    assert _testing._last_kernel() == chosen
     each_kernel_answers(expected, collide.overlapping_pairs, rects)
     each_kernel_answers(between, collide.overlapping_pairs_between, rects[::2], rects[1::2])
 
@@ -360,8 +360,8 @@ def test_each_rect_of_exact_vectors_is_read_once_and_subtypes_through_their_gett
      "overlapping_pairs_between() takes exactly 2 arguments (0 given)"),
     (lambda: collide.overlapping_pairs([], [], flat=True), TypeError, "exactly 1 argument"),
     (lambda: collide.overlapping_pairs([Rect()], flat=Truthless()), ZeroDivisionError, ""),
-    (lambda: collide._use_kernel("fastest"), ValueError, "no kernel named 'fastest'"),
-    (lambda: collide._use_kernel("grid", -1.0), ValueError, "a cell side must be finite"),
+    (lambda: _testing._use_kernel("fastest"), ValueError, "no kernel named 'fastest'"),
+    (lambda: _testing._use_kernel("grid", -1.0), ValueError, "a cell side must be finite"),
     (lambda: collide.point_hits([Rect(), ForeignRect()], (0, 0)), TypeError,
      "rects[1] must be tessel.rect.rect.Rect, not pygame.rect.Rect"),
 ])
@@ -594,6 +594,12 @@ def test_import_refuses_impostors_and_can_be_retried():
     assert (hits, not_a_rect) == ([0], f"rects[0] must be {R}, not {V4}")
 
 
+def test_the_module_shows_only_public_names_and_its_test_hooks_are_private():
+    assert [n for n in dir(collide) if n.startswith("_") and not n.endswith("__")] == []
+    assert sys.modules["tessel.collide._testing"] is _testing
+    assert {"_use_kernel", "_last_kernel", "_kept_bytes"} <= set(dir(_testing))
+
+
 @pytest.mark.thread_unsafe(reason="fills and limits the process-wide pool of working memory")
 @pytest.mark.parametrize("limit", [64 << 20, 200_000, 0])
 def test_threads_that_once_paired_many_rects_keep_little_memory(limit):
@@ -605,7 +611,7 @@ def test_threads_that_once_paired_many_rects_keep_little_memory(limit):
         answers.append((collide.overlapping_pairs(rects, flat=True),
                         collide.overlapping_pairs(rects[:2000])))
 
-    collide._kept_bytes(limit)
+    _testing._kept_bytes(limit)
     try:
         threads = [threading.Thread(target=pair) for _ in range(8)]
         for t in threads:
@@ -613,6 +619,6 @@ def test_threads_that_once_paired_many_rects_keep_little_memory(limit):
         for t in threads:
             t.join()
         assert answers == [(expected, collide.overlapping_pairs(rects[:2000]))] * 8
-        assert 0 < collide._kept_bytes() <= limit or limit == 0 == collide._kept_bytes()
+        assert 0 < _testing._kept_bytes() <= limit or limit == 0 == _testing._kept_bytes()
     finally:
-        collide._kept_bytes(64 << 20)
+        _testing._kept_bytes(64 << 20)

@@ -22,7 +22,7 @@ from rect_support import (
     run_python,
 )
 from vector_support import numpy
-from tessel.collide import collide
+from tessel.collide import _testing, collide
 from tessel.collide.collide import Index
 
 # ---------------------------------------------------------------------------------------
@@ -343,7 +343,7 @@ def test_boxes_at_the_ends_of_the_double_range_are_found(seed, n, steps, kernel)
     rng = random.Random(seed)
     rects = world("extreme", n, rng)
     ix, model = Index(rects), Model(rects)
-    collide._use_kernel(kernel)
+    _testing._use_kernel(kernel)
     try:
         for step in steps + [None]:
             boxes = rng.sample(model.boxes, min(8, len(model.boxes)))
@@ -365,7 +365,7 @@ def test_boxes_at_the_ends_of_the_double_range_are_found(seed, n, steps, kernel)
             elif step == "refresh":
                 ix.refresh(), model.refresh()
     finally:
-        collide._use_kernel("auto")
+        _testing._use_kernel("auto")
 
 
 def _shrink_the_giant(rects):
@@ -449,6 +449,16 @@ def test_errors_name_the_rect_and_keep_the_last_reading():
     assert caught.value.__notes__ == ["while moving rects[1]"]
     assert tuple(rects[0]) == (1, 1, 2, 2)  # moved, as the loop moves it
     assert ix.boxes.tolist() == [[0, 0, 2, 2], [1, 1, 2, 2]] and len(ix.overlapping_pairs()) == 1
+
+
+def test_pairs_come_from_the_index_grid_while_it_holds_every_member():
+    rects = [Rect(3 * i, 0, 4, 4) for i in range(40)]
+    ix = Index(rects)
+    for change, kernel in [(lambda: None, "index"), (lambda: ix.add(Rect(1, 1, 1, 1)), "other"),
+                           (ix.refresh, "index"), (lambda: ix.remove(rects[0]), "other")]:
+        change()
+        assert len(ix.overlapping_pairs()) > 0
+        assert (_testing._last_kernel() == "index") == (kernel == "index")
 
 
 def test_boxes_are_a_read_only_view_that_keeps_what_it_showed():

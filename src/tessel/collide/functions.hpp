@@ -1,4 +1,5 @@
-// The module's functions, by the file that owns them, and what they share.
+// The module's functions and the hooks of its private module, by the file that owns them,
+// and what they share.
 #ifndef TESSEL_COLLIDE_FUNCTIONS_HPP
 #define TESSEL_COLLIDE_FUNCTIONS_HPP
 
@@ -7,42 +8,33 @@
 #include <new>
 #include <vector>
 
-#include "boxes.hpp"
+#include "engine/boxes.hpp"
 
 namespace tessel::collide {
+
+using engine::Pair;
 
 // queries.cpp: one point or rect against many rects.
 PyObject *point_hits(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *rect_hits(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *first_rect_hit(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 
-// pairs.cpp: overlapping pairs; and, for the tests, which kernel finds them and what memory
-// the calls keep.
+// pairs.cpp: overlapping pairs.
 PyObject *overlapping_pairs(PyObject *module, PyObject *const *args, Py_ssize_t nargs,
                             PyObject *kwnames);
 PyObject *overlapping_pairs_between(PyObject *module, PyObject *const *args, Py_ssize_t nargs,
                                     PyObject *kwnames);
-PyObject *use_kernel_hook(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
-PyObject *last_kernel_hook(PyObject *module, PyObject *unused);
-PyObject *kept_bytes_hook(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 
-// pairs.cpp, shared with the index's pair queries: the keyword-only argument `flat`, by its
-// truth (1 or 0, or -1 with an exception set, also for any other keyword); and the pairs as
-// an array('I') of i0, j0, i1, j1, ..., once load_array_type() has imported what that takes
-// (false with an exception set).
-int flat_keyword(const char *name, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames);
+// pairs.cpp, shared with the index's pair queries: the pairs as an array('I') of i0, j0, i1,
+// j1, ..., once load_array_type() has imported what that takes (false with an exception
+// set).
 bool load_array_type();
 PyObject *pair_array(const std::vector<Pair> &pairs);
 
-// The positional-argument check: TypeError unless exactly `expected` were given.
-inline bool arity(const char *name, Py_ssize_t given, Py_ssize_t expected) noexcept {
-    if (given == expected) {
-        return true;
-    }
-    PyErr_Format(PyExc_TypeError, "%s() takes exactly %zd argument%s (%zd given)", name, expected,
-                 expected == 1 ? "" : "s", given);
-    return false;
-}
+// testing.cpp: the private module tessel.collide._testing, made and registered (in
+// sys.modules and as the package's attribute) by the module's start-up. False with an
+// exception set.
+bool add_testing_module() noexcept;
 
 // Runs a function body that may run out of memory in the standard library: MemoryError.
 template <class F> PyObject *guarded(F &&body) noexcept {

@@ -7,12 +7,19 @@
 #include <utility>
 
 #include "common/arguments.hpp"
+#include "common/call.hpp"
 #include "common/notes.hpp"
-#include "common/records.hpp"
 #include "read.hpp"
 
 namespace tessel::collide {
 namespace {
+
+// Index(rects=(), values=None) and add(rect, value=None): any argument by position or by
+// keyword, refused as the interpreter's argument parser refuses them, as always.
+constexpr Parameter kInitParameters[] = {{"rects", Pass::either}, {"values", Pass::either}};
+constexpr Signature kInit{"Index", Messages::interpreter, 0, kInitParameters};
+constexpr Parameter kAddParameters[] = {{"rect", Pass::either}, {"value", Pass::either}};
+constexpr Signature kAdd{"add", Messages::interpreter, 1, kAddParameters};
 
 // Added rects are tested one by one until they are more than this; then the grid is entered
 // anew. Removed ones keep their slots until they are more than this, then the slots are
@@ -58,16 +65,6 @@ Garbage::~Garbage() {
         Py_XDECREF(m.rect);
         Py_XDECREF(m.value);
     }
-}
-
-bool read_row(PyObject *rect, Row *out) noexcept {
-    double v[4];
-    if (!rect_record(g_state.types, reinterpret_cast<RectObject *>(rect), v) &&
-        !read_rect(g_state.types, rect, v)) {
-        return false;
-    }
-    *out = {v[0], v[1], v[2], v[3]};
-    return true;
 }
 
 std::unique_ptr<Geometry> new_geometry() noexcept {
@@ -170,26 +167,19 @@ void index_dealloc(PyObject *self) {
 // check theirs), then as many values as rects, then every rect read. The index changes only
 // once all of that has succeeded; __init__ on an index replaces what it holds.
 int index_init(PyObject *self, PyObject *args, PyObject *kwargs) {
-    static const char *names[] = {"rects", "values", nullptr};
-    PyObject *rects_arg = nullptr, *values_arg = Py_None;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|OO:Index", const_cast<char **>(names),
-                                     &rects_arg, &values_arg) ||
-        !require_ready(g_state.types) ||
-        (rects_arg && refuse_single_rect(g_state.types, rects_arg))) {
+    PyObject *got[2];
+    if (!match(kInit, args, kwargs, got) || !require_ready(g_state.types)) {
         return -1;
     }
-    Ref rects = Ref::steal(rects_arg ? PySequence_Tuple(rects_arg) : PyTuple_New(0));
-    if (!rects) {
+    PyObject *values_arg = got[1] != nullptr ? got[1] : Py_None;
+    // The rects are held from the start: reading them may run code.
+    Ref given = got[0] != nullptr ? Ref::borrow(got[0]) : Ref::steal(PyTuple_New(0));
+    Rects rects;
+    if (!given || !rects.open(given.get()) || !rects.hold() || !rects.check("rects")) {
         return -1;
     }
-    Py_ssize_t n = PyTuple_GET_SIZE(rects.get());
-    PyObject *const *items = &PyTuple_GET_ITEM(rects.get(), 0);
-    for (Py_ssize_t i = 0; i < n; ++i) {
-        if (!is_rect(items[i])) {
-            not_a_rect("rects", i, items[i]);
-            return -1;
-        }
-    }
+    Py_ssize_t n = rects.size();
+    PyObject *const *items = rects.items();
     if (too_many(static_cast<size_t>(n))) {
         return -1;
     }
@@ -252,14 +242,12 @@ int index_init(PyObject *self, PyObject *args, PyObject *kwargs) {
 // -------------------------------------------------------------------------------------
 // Who is in it
 
-PyObject *index_add(PyObject *self, PyObject *args, PyObject *kwargs) {
-    static const char *names[] = {"rect", "value", nullptr};
-    PyObject *rect, *value = Py_None;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|O:add", const_cast<char **>(names), &rect,
-                                     &value) ||
-        !require_ready(g_state.types)) {
+PyObject *index_add(PyObject *self, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames) {
+    PyObject *got[2];
+    if (!match(kAdd, args, nargs, kwnames, got) || !require_ready(g_state.types)) {
         return nullptr;
     }
+    PyObject *rect = got[0], *value = got[1] != nullptr ? got[1] : Py_None;
     if (!is_rect(rect)) {
         PyErr_Format(PyExc_TypeError, "add() argument 'rect' must be %s, not %T", kRectName.full,
                      rect);
@@ -347,33 +335,60 @@ PyObject *index_boxes(PyObject *self, void *) {
     });
 }
 
-template <class F> PyCFunction entry(F *f) {
-    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(f));
-}
-
-// Signatures, for inspect.signature and the stubs' check: the stub (collide.pyi) holds the
-// documentation.
+// Signatures, for inspect.signature and the stubs' check, and the first paragraph of the
+// stub's (collide.pyi) documentation, which holds the rest.
 PyMethodDef kIndexMethods[] = {
-    {"add", entry(index_add), METH_VARARGS | METH_KEYWORDS,
-     PyDoc_STR("add($self, /, rect, value=None)\n--\n\n")},
-    {"remove", entry(index_remove), METH_O, PyDoc_STR("remove($self, rect, /)\n--\n\n")},
-    {"refresh", entry(index_refresh), METH_NOARGS, PyDoc_STR("refresh($self, /)\n--\n\n")},
-    {"move", entry(index_move), METH_O, PyDoc_STR("move($self, offsets, /)\n--\n\n")},
-    {"point_hits", entry(index_point_hits), METH_O,
-     PyDoc_STR("point_hits($self, point, /)\n--\n\n")},
-    {"rect_hits", entry(index_rect_hits), METH_O, PyDoc_STR("rect_hits($self, other, /)\n--\n\n")},
-    {"first_rect_hit", entry(index_first_rect_hit), METH_O,
-     PyDoc_STR("first_rect_hit($self, other, /)\n--\n\n")},
-    {"overlapping_pairs", entry(index_overlapping_pairs), METH_FASTCALL | METH_KEYWORDS,
-     PyDoc_STR("overlapping_pairs($self, /, *, flat=False)\n--\n\n")},
-    {"overlapping_pairs_between", entry(index_overlapping_pairs_between),
+    {"add", as_method(index_add), METH_FASTCALL | METH_KEYWORDS,
+     PyDoc_STR("add($self, /, rect, value=None)\n--\n\n"
+               "Adds `rect`, read now, with `value` (the rect itself when None): queries see it "
+               "at\nonce, after the rects added before it.")},
+    {"remove", as_method(index_remove), METH_O,
+     PyDoc_STR("remove($self, rect, /)\n--\n\n"
+               "Removes the earliest-added member holding this very rect (by identity, never "
+               "by\nvalue); ValueError if there is none.")},
+    {"refresh", as_method(index_refresh), METH_NOARGS,
+     PyDoc_STR("refresh($self, /)\n--\n\n"
+               "Reads every rect's position and size again: an exact `Vector2` from its "
+               "record,\nany other vector through its attribute access, each value converted "
+               "to a float. On\nan error (noted `while reading rects[i]`) the index keeps its "
+               "previous boxes.")},
+    {"move", as_method(index_move), METH_O,
+     PyDoc_STR("move($self, offsets, /)\n--\n\n"
+               "Adds an offset to each rect's position, exactly as\n"
+               "`for r, v in zip(rects, offsets): r.position += v` would, in the order added, "
+               "then\nrefreshes.")},
+    {"point_hits", as_method(index_point_hits), METH_O,
+     PyDoc_STR("point_hits($self, point, /)\n--\n\n"
+               "The values of the rects that contain `point` (borders inside), in the order "
+               "added.\n`point` takes every form `Rect.collide_point` takes, with its errors; "
+               "it is read\nonce, even when the index is empty.")},
+    {"rect_hits", as_method(index_rect_hits), METH_O,
+     PyDoc_STR("rect_hits($self, other, /)\n--\n\n"
+               "The values of the rects that overlap `other` (touching is no overlap), in the\n"
+               "order added. `other` takes every form `Rect.collide_rect` takes, with its "
+               "errors,\nand is read as it is now (a rect of the index too).")},
+    {"first_rect_hit", as_method(index_first_rect_hit), METH_O,
+     PyDoc_STR("first_rect_hit($self, other, /)\n--\n\n"
+               "The value of the earliest-added rect that overlaps `other`, or None.")},
+    {"overlapping_pairs", as_method(index_overlapping_pairs), METH_FASTCALL | METH_KEYWORDS,
+     PyDoc_STR("overlapping_pairs($self, /, *, flat=False)\n--\n\n"
+               "Every pair of values `(a, b)` whose rects overlap, `a` added before `b`, in "
+               "the\norder `overlapping_pairs` gives their places.")},
+    {"overlapping_pairs_between", as_method(index_overlapping_pairs_between),
      METH_FASTCALL | METH_KEYWORDS,
-     PyDoc_STR("overlapping_pairs_between($self, other, /, *, flat=False)\n--\n\n")},
+     PyDoc_STR("overlapping_pairs_between($self, other, /, *, flat=False)\n--\n\n"
+               "Every pair `(a, b)` of a value of this index and one of `other` whose rects\n"
+               "overlap, in the order `overlapping_pairs_between` gives their places; with\n"
+               "`flat=True`, the places as one `array('I')`.")},
     {nullptr, nullptr, 0, nullptr},
 };
 
 PyGetSetDef kIndexProperties[] = {
-    {"boxes", index_boxes, nullptr, nullptr, nullptr},
+    {"boxes", index_boxes, nullptr,
+     PyDoc_STR("The boxes as last read: a read-only `memoryview` of shape (n, 4) and format "
+               "'d',\nx, y, w, h per rect in the order added, so that "
+               "`numpy.asarray(ix.boxes)` shares\nthem without copying."),
+     nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -396,7 +411,13 @@ PyTypeObject IndexType = {
     .tp_dealloc = index_dealloc,
     .tp_as_sequence = &kIndexSequence,
     .tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_IMMUTABLETYPE,
-    .tp_doc = PyDoc_STR("Index(rects=(), values=None)\n--\n\n"),
+    .tp_doc = PyDoc_STR(
+        "Index(rects=(), values=None)\n--\n\n"
+        "A set of rects, each with a value, and their boxes as read at the last `refresh`,\n"
+        "`move` or `add`: many queries a frame over packed boxes, answered with the values.\n\n"
+        "An index of `rects` (any iterable of `Rect`, each read once, now), whose queries\n"
+        "answer with the matching item of `values` (as many as rects), or with the rect\n"
+        "itself when `values` is None."),
     .tp_traverse = index_traverse,
     .tp_clear = index_clear,
     .tp_methods = kIndexMethods,

@@ -24,12 +24,15 @@
 #include <vector>
 
 #include "common/ref.hpp"
+#include "engine/query_grid.hpp"
+#include "engine/rect_counts.hpp"
 #include "packed.hpp"
-#include "query_grid.hpp"
-#include "rect_counts.hpp"
 #include "state.hpp"
 
 namespace tessel::collide {
+
+using engine::QueryGrid;
+using engine::RectCounts;
 
 // A member of the index: a rect and its value, each an owned reference, in one slot. A
 // removed member's slot stays, with both null, until the slots are compacted.
@@ -41,7 +44,8 @@ struct Member {
 
 // What queries read: the boxes of the slots (packed, or none for no slots) and the grid over
 // them (none for an emptied index). Slots past the grid's entered() were added since and are
-// tested one by one. Grids are shared between geometries while they hold (query_grid.hpp).
+// tested one by one. Grids are shared between geometries while they hold
+// (engine/query_grid.hpp).
 struct Geometry {
     Ref packed;
     std::shared_ptr<QueryGrid> grid;
@@ -117,11 +121,6 @@ class Garbage {
     std::vector<PyObject *> refs_;
     std::vector<Member> members_;
 };
-
-// The box of a rect as the collision rules read it: from its vectors' records when both are
-// exact Vector2, else through attribute access (Python code may run). False with an
-// exception set.
-bool read_row(PyObject *rect, Row *out) noexcept;
 
 // A geometry with no slots; null with MemoryError set.
 std::unique_ptr<Geometry> new_geometry() noexcept;

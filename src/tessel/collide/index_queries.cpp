@@ -5,36 +5,49 @@
 // The argument is read first, outside the section, as Rect.collide_point and
 // Rect.collide_rect read theirs (common/arguments.hpp; a rect of exact vectors from its
 // records, which give the same values). Then, in the section, the grid offers candidates and
-// each is decided by the rule on its packed box, contains() or overlap() (boxes.hpp): the
-// methods' own comparisons, on the values they would have read. Pairs are the pair kernels'
-// (kernels.hpp) over the same boxes, in the order the module's functions give.
+// each is decided by the rule on its packed box, contains() or overlap() (engine/boxes.hpp):
+// the methods' own comparisons, on the values they would have read. Pairs are the engine's
+// pair kernels' (engine/pair_kernels.hpp) over the same boxes, the index's own grid first, in
+// the order the module's functions give.
 #include <Python.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
+#include <optional>
 
 #include "common/arguments.hpp"
-#include "common/records.hpp"
+#include "common/call.hpp"
+#include "engine/pair_kernels.hpp"
 #include "functions.hpp"
 #include "index.hpp"
-#include "kernels.hpp"
+#include "read.hpp"
 #include "workspace.hpp"
-#include "writer.hpp"
 
 namespace tessel::collide {
 namespace {
 
+using engine::Bounds;
+using engine::bounds_of;
+using engine::can_overlap;
+using engine::Hits;
+using engine::Span;
+
 // Per thread: a query fills and empties it in the section, where no code runs.
 thread_local Hits t_hits;
-thread_local std::vector<uint64_t> t_marks;
 thread_local std::vector<uint32_t> t_slots;
-thread_local std::vector<Box> t_aside;
+
+// `flat` by keyword only; the other index by position.
+constexpr Parameter kFlat = {"flat", Pass::keyword, Take::truth};
+constexpr Parameter kPairsParameters[] = {kFlat};
+constexpr Signature kPairs{"overlapping_pairs", Messages::own, 0, kPairsParameters};
+constexpr Parameter kBetweenParameters[] = {{"other"}, kFlat};
+constexpr Signature kPairsBetween{"overlapping_pairs_between", Messages::own, 1,
+                                  kBetweenParameters};
 
 // Appends every slot whose box `accept` accepts: the grid's candidates, the boxes aside and
 // the boxes added since the grid was entered; none of a removed member.
 template <class Accept>
-void find(const IndexState &st, const QuerySpan &span, Accept accept, Hits &hits) {
+void find(const IndexState &st, const Span &span, Accept accept, Hits &hits) {
     const Geometry &g = *st.current;
     auto offer = [&](uint32_t slot) {
         *hits.room(1) = slot;
@@ -59,29 +72,6 @@ void find(const IndexState &st, const QuerySpan &span, Accept accept, Hits &hits
     }
 }
 
-// The slots found, ascending (the order added): sorted when they are few, else marked in a
-// bit per slot and read back in order.
-void order(Hits &hits, size_t slots) {
-    size_t k = hits.size();
-    if (k < 2) {
-        return;
-    }
-    if (k < 64 + slots / 32) {
-        std::sort(hits.begin(), hits.end());
-        return;
-    }
-    t_marks.assign(slots / 64 + 1, 0);
-    for (uint32_t slot : hits) {
-        t_marks[slot / 64] |= uint64_t{1} << (slot % 64);
-    }
-    uint32_t *out = hits.begin();
-    for (size_t w = 0; w < t_marks.size(); ++w) {
-        for (uint64_t bits = t_marks[w]; bits != 0; bits &= bits - 1) {
-            *out++ = static_cast<uint32_t>(w * 64 + static_cast<size_t>(std::countr_zero(bits)));
-        }
-    }
-}
-
 PyObject *values_of(const IndexState &st, Hits &hits) {
     PyObject *list = PyList_New(static_cast<Py_ssize_t>(hits.size()));
     if (list != nullptr) {
@@ -94,30 +84,26 @@ PyObject *values_of(const IndexState &st, Hits &hits) {
 
 // The query rect, read as Rect.collide_rect reads its argument; false with its error.
 bool read_other(PyObject *other, Bounds *out) {
-    double v[4];
-    if (!require_ready(g_state.types) ||
-        (!(is_rect(other) &&
-           rect_record(g_state.types, reinterpret_cast<RectObject *>(other), v)) &&
-         !read_rect(g_state.types, other, v))) {
+    Row v;
+    if (!require_ready(g_state.types) || !read_row(other, &v)) {
         return false;
     }
-    *out = {v[0], v[0] + v[2], v[1], v[1] + v[3]};
+    *out = bounds_of(v);
     return true;
 }
 
 // The slots of the members a rect overlaps, ascending, in the section.
 void rect_query(const IndexState &st, const Bounds &q, Hits &hits) {
     hits.clear();
-    // A rect with a NaN edge or an infinite x or y overlaps nothing (boxes.hpp).
+    // A rect with a NaN edge or an infinite x or y overlaps nothing (engine/boxes.hpp).
     if (!can_overlap(q)) {
         return;
     }
-    Span s = span_of(q);
     const Row *rows = st.current->rows();
     find(
-        st, {s.x1, s.x2, s.y1, s.y2},
-        [&](uint32_t slot) { return overlap_flat(bounds_of(rows[slot]), q); }, hits);
-    order(hits, st.members.size());
+        st, engine::span_of(q),
+        [&](uint32_t slot) { return engine::overlap_flat(bounds_of(rows[slot]), q); }, hits);
+    hits.ascending(st.members.size());
 }
 
 // The boxes of the members not removed, as the pair kernels take them (those that can
@@ -186,60 +172,30 @@ PyObject *value_pairs(const std::vector<Pair> &pairs, const IndexState &a,
     return list.release();
 }
 
-// Boxes aside (that can overlap) are paired one by one with every other box, so the grid
-// pairs only when they are this few.
-constexpr size_t kFewAside = 8;
-
-// The pairs found from the index's own grid, where it holds every member: no member
-// removed, none added since the grid was entered, and few boxes aside. Boxes that have moved
+// The index's boxes as its grid holds them, for the pair kernels, where it holds every
+// member: no member removed, none added since the grid was entered. Boxes that have moved
 // from their cells widen the cells' reach, and then re-entering them costs less than the
-// wider search: the grid is entered anew first. False, with nothing found, where the grid
-// cannot serve or its budget runs out (the pair kernels take over then). In the section.
-bool grid_pairs(IndexState &st, Workspace &space) {
+// wider search: the grid is entered anew first. In the section.
+std::optional<engine::GridBoxes> grid_boxes(IndexState &st) {
     Geometry &g = *st.current;
     if (!g.grid || st.removed() > 0 || g.grid->entered() != g.size()) {
-        return false;
+        return std::nullopt;
     }
-    const Row *rows = g.rows();
     if (g.drift > 0) {
-        enter_grid(g, rows, g.size(), nullptr, false);  // which boxes are aside may change
+        enter_grid(g, g.rows(), g.size(), nullptr, false);  // which boxes are aside may change
     }
-    std::vector<Box> &aside = t_aside;
-    aside.clear();
-    for (uint32_t slot : g.grid->aside()) {
-        Bounds b = bounds_of(rows[slot]);
-        if (can_overlap(b)) {
-            aside.push_back({b, slot, 0});
-        }
-    }
-    if (aside.size() > kFewAside) {
-        return false;
-    }
-    if (!g.grid->pairs(rows, nullptr, g.drift, Budget::for_boxes(g.size()), space.boxes,
-                       space.pairs)) {
-        return false;
-    }
-    Writer writer(space.pairs);
-    const std::vector<Box> &entered = space.boxes;
-    for (size_t k = 0; k < aside.size(); ++k) {
-        writer.test<false>(aside[k], true, 0, entered.size(),
-                           [&](size_t q) -> const Box & { return entered[q]; });
-        writer.test<false>(aside[k], true, k + 1, aside.size(),
-                           [&](size_t q) -> const Box & { return aside[q]; });
-    }
-    return true;
+    return engine::GridBoxes{*g.grid, g.rows(), g.size(), g.drift};
 }
 
 // What the pair queries check before the section: their arguments, and that an array can
 // be made without an import running code in it. -1 with an exception set, else flat.
-int pair_arguments(const char *name, PyObject *const *args, Py_ssize_t nargs, Py_ssize_t given,
-                   PyObject *kwnames) {
-    int flat = -1;
-    if (!arity(name, nargs, given) || (flat = flat_keyword(name, args, nargs, kwnames)) < 0 ||
-        (flat && !load_array_type())) {
+int pair_arguments(const Signature &s, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames) {
+    PyObject *got[2];
+    if (!match(s, args, nargs, kwnames, got)) {
         return -1;
     }
-    return flat;
+    bool flat = truth(got[s.count - 1]);
+    return flat && !load_array_type() ? -1 : flat;
 }
 
 // Sorts the pairs found and makes the result, in the form asked for.
@@ -266,8 +222,9 @@ PyObject *index_point_hits(PyObject *self, PyObject *point) {
         const Row *rows = st.current->rows();
         find(
             st, {p[0], p[0], p[1], p[1]},
-            [&](uint32_t slot) { return contains(bounds_of(rows[slot]), p[0], p[1]); }, hits);
-        order(hits, st.members.size());
+            [&](uint32_t slot) { return engine::contains(bounds_of(rows[slot]), p[0], p[1]); },
+            hits);
+        hits.ascending(st.members.size());
         return values_of(st, hits);
     });
 }
@@ -296,26 +253,25 @@ PyObject *index_first_rect_hit(PyObject *self, PyObject *other) {
 
 PyObject *index_overlapping_pairs(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
                                   PyObject *kwnames) {
-    int flat = pair_arguments("overlapping_pairs", args, nargs, 0, kwnames);
+    int flat = pair_arguments(kPairs, args, nargs, kwnames);
     if (flat < 0) {
         return nullptr;
     }
     return with_state(self, static_cast<PyObject *>(nullptr), [&](IndexState &st) {
         Lease space;
         t_slots.clear();
-        if (!grid_pairs(st, *space)) {
-            space->pairs.clear();
-            space->boxes.clear();
-            pair_boxes(st, 0, space->boxes, t_slots);
-            find_pairs(space->kernels, space->boxes, false, space->pairs);
-        }
+        std::optional<engine::GridBoxes> grid = grid_boxes(st);
+        engine::find_pairs(
+            space->kernels, grid ? &*grid : nullptr,
+            [&](std::vector<Box> &boxes) { pair_boxes(st, 0, boxes, t_slots); }, space->boxes,
+            space->pairs);
         return pairs_result(*space, st.live, flat, st, t_slots, st, t_slots);
     });
 }
 
 PyObject *index_overlapping_pairs_between(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
                                           PyObject *kwnames) {
-    int flat = pair_arguments("overlapping_pairs_between", args, nargs, 1, kwnames);
+    int flat = pair_arguments(kPairsBetween, args, nargs, kwnames);
     if (flat < 0) {
         return nullptr;
     }
@@ -338,7 +294,7 @@ PyObject *index_overlapping_pairs_between(PyObject *self, PyObject *const *args,
         t_slots.clear();
         pair_boxes(a, 0, space->boxes, t_slots);
         pair_boxes(b, 1, space->boxes, b_slots);
-        find_pairs(space->kernels, space->boxes, true, space->pairs);
+        engine::find_pairs(space->kernels, space->boxes, true, space->pairs);
         result = pairs_result(*space, std::max(a.live, b.live), flat, a, t_slots, b, b_slots);
     } catch (const std::bad_alloc &) {
         out_of_memory = true;

@@ -225,14 +225,13 @@ bool read_all(Reading &r) {
         if (i + kAhead < rows.size()) {
             prefetch_rect(r.roster[i + kAhead], r.roster[i + kAhead / 2]);
         }
-        double v[4];
+        // `row` is kept in registers (its address never leaves this function), for the drift.
         Row row;
-        if (rect_record(g_state.types, reinterpret_cast<RectObject *>(r.roster[i]), v)) {
-            row = {v[0], v[1], v[2], v[3]};
-        } else if (!r.roster.hold() || !read_row(r.roster[i], &rows[i])) {
-            add_note("while reading rects[%zu]", i);
-            return false;
-        } else {
+        if (!read_record(r.roster[i], &row)) {
+            if (!r.roster.hold() || !read_row(r.roster[i], &rows[i])) {
+                add_note("while reading rects[%zu]", i);
+                return false;
+            }
             row = rows[i];
         }
         rows[i] = row;

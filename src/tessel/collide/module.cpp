@@ -1,7 +1,10 @@
 // Module start-up: imports the Rect type with its method table and the vector types
-// (common/types.hpp), and readies the Index type.
+// (common/types.hpp), readies the Index type, and makes the private module of test hooks
+// (testing.cpp); and the function table.
 #include <Python.h>
 
+#include "common/call.hpp"
+#include "common/module.hpp"
 #include "common/ref.hpp"
 #include "functions.hpp"
 #include "index.hpp"
@@ -22,7 +25,8 @@ int exec(PyObject *module) {
         return -1;
     }
     if (PyType_Ready(&PackedType) < 0 || PyType_Ready(&IndexType) < 0 ||
-        PyModule_AddObjectRef(module, "Index", reinterpret_cast<PyObject *>(&IndexType)) < 0) {
+        PyModule_AddObjectRef(module, "Index", reinterpret_cast<PyObject *>(&IndexType)) < 0 ||
+        !add_testing_module()) {
         return -1;
     }
     g_state.rect_vtab = g_state.types.rect_table();
@@ -30,65 +34,39 @@ int exec(PyObject *module) {
     return 0;
 }
 
+// The docstrings open with the stub's (collide.pyi) first paragraph, which holds the rest.
 PyMethodDef kFunctions[] = {
-    {"point_hits", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(point_hits)),
-     METH_FASTCALL, PyDoc_STR("point_hits(rects, point, /)\n--\n\n"
-                              "Indices of the rects that contain the point, ascending.")},
-    {"rect_hits", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(rect_hits)),
-     METH_FASTCALL, PyDoc_STR("rect_hits(rects, other, /)\n--\n\n"
-                              "Indices of the rects that overlap other, ascending.")},
-    {"first_rect_hit",
-     reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(first_rect_hit)), METH_FASTCALL,
+    {"point_hits", as_method(point_hits), METH_FASTCALL,
+     PyDoc_STR("point_hits(rects, point, /)\n--\n\n"
+               "The indices `i` of the rects that contain the point, ascending: those for which\n"
+               "`rects[i].collide_point(point)` is true (borders inside).")},
+    {"rect_hits", as_method(rect_hits), METH_FASTCALL,
+     PyDoc_STR("rect_hits(rects, other, /)\n--\n\n"
+               "The indices `i` of the rects that overlap `other`, ascending: those for which\n"
+               "`rects[i].collide_rect(other)` is true (touching is no overlap).")},
+    {"first_rect_hit", as_method(first_rect_hit), METH_FASTCALL,
      PyDoc_STR("first_rect_hit(rects, other, /)\n--\n\n"
-               "Index of the first rect that overlaps other, or -1.")},
-    {"overlapping_pairs",
-     reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(overlapping_pairs)),
-     METH_FASTCALL | METH_KEYWORDS,
+               "The index of the first rect that overlaps `other`, or -1 when none does; the "
+               "rects\nafter it are not tested. Arguments as for `rect_hits`.")},
+    {"overlapping_pairs", as_method(overlapping_pairs), METH_FASTCALL | METH_KEYWORDS,
      PyDoc_STR("overlapping_pairs(rects, /, *, flat=False)\n--\n\n"
-               "Every pair (i, j), i < j, of overlapping rects, sorted; with flat, an\n"
-               "array('I') of i0, j0, i1, j1, ...")},
-    {"overlapping_pairs_between",
-     reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(overlapping_pairs_between)),
+               "Every pair `(i, j)`, `i < j`, such that `rects[i].collide_rect(rects[j])`, "
+               "sorted.")},
+    {"overlapping_pairs_between", as_method(overlapping_pairs_between),
      METH_FASTCALL | METH_KEYWORDS,
      PyDoc_STR("overlapping_pairs_between(a, b, /, *, flat=False)\n--\n\n"
-               "Every pair (i, j) with a[i] overlapping b[j], sorted; with flat, an\n"
-               "array('I') of i0, j0, i1, j1, ...")},
-    // For the tests: which pair kernel later calls of this thread use, which one ran, and
-    // what memory the pair calls keep.
-    {"_use_kernel", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(use_kernel_hook)),
-     METH_FASTCALL, nullptr},
-    {"_last_kernel", last_kernel_hook, METH_NOARGS, nullptr},
-    {"_kept_bytes", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(kept_bytes_hook)),
-     METH_FASTCALL, nullptr},
+               "Every pair `(i, j)` such that `a[i].collide_rect(b[j])`, sorted. An error "
+               "raised\nwhile testing carries the note `while testing a[i] against b[j]`. "
+               "`flat=True` gives the\npairs as one `array('I')`, as for "
+               "`overlapping_pairs`.")},
     {nullptr, nullptr, 0, nullptr},
 };
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpedantic"
-PyModuleDef_Slot kSlots[] = {
-    {Py_mod_exec, reinterpret_cast<void *>(exec)},
-    // The state is process-wide, as the imported types are.
-    {Py_mod_multiple_interpreters, Py_MOD_MULTIPLE_INTERPRETERS_NOT_SUPPORTED},
-#ifdef Py_mod_gil
-    // As the rect module, for now.
-    {Py_mod_gil, Py_MOD_GIL_USED},
-#endif
-    {0, nullptr},
-};
-#pragma GCC diagnostic pop
-
-PyModuleDef kModule = {
-    PyModuleDef_HEAD_INIT,
+PyModuleDef kModule = module_definition<exec>(
     "tessel.collide.collide",
-    PyDoc_STR("Collision queries over many rects in one call, with the answers of "
-              "Rect.collide_point and Rect.collide_rect."),
-    0,  // m_size: all state is process-wide
-    kFunctions,
-    kSlots,
-    nullptr,
-    nullptr,
-    nullptr,
-};
+    PyDoc_STR("Collision questions over many rects in one call, with exactly the answers and "
+              "errors of\na loop over the `Rect` methods `collide_point` and `collide_rect`."),
+    kFunctions);
 
 }  // namespace
 }  // namespace tessel::collide

@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "common/ref.hpp"
-#include "query_grid.hpp"
+#include "engine/boxes.hpp"
 
 namespace tessel::collide {
+
+using engine::Row;
 
 extern PyTypeObject PackedType;
 

@@ -1,21 +1,20 @@
 // Overlapping pairs: every pair of rects that Rect.collide_rect accepts, in one call.
 //
 // Rects made of two exact Vector2 are read once, from their records, and paired by a
-// kernel (kernels.cpp), whose answer is the overlap rule on the very values the method
-// would compare. A pair with any other rect in it is decided by the method table entry
-// collide_rect itself, called as the loop over all pairs would call it; such pairs are
-// taken in that loop's order, so the first of them that fails is the loop's first failure
-// (pairs of records never fail).
+// kernel of the engine (engine/pair_kernels.hpp), whose answer is the overlap rule on the very
+// values the method would compare. A pair with any other rect in it is decided by the method table
+// entry collide_rect itself, called as the loop over all pairs would call it; such pairs are taken
+// in that loop's order, so the first of them that fails is the loop's first failure (pairs of
+// records never fail).
 #include <Python.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
-#include <iterator>
 #include <new>
 
+#include "common/call.hpp"
+#include "engine/pair_kernels.hpp"
 #include "functions.hpp"
-#include "kernels.hpp"
 #include "read.hpp"
 #include "workspace.hpp"
 
@@ -23,6 +22,13 @@ namespace tessel::collide {
 namespace {
 
 constexpr int kSkipDispatch = 1;
+
+// The rects by position, `flat` by keyword only.
+constexpr Parameter kPairsParameters[] = {{"rects"}, {"flat", Pass::keyword, Take::truth}};
+constexpr Signature kPairs{"overlapping_pairs", Messages::own, 1, kPairsParameters};
+constexpr Parameter kBetweenParameters[] = {{"a"}, {"b"}, {"flat", Pass::keyword, Take::truth}};
+constexpr Signature kPairsBetween{"overlapping_pairs_between", Messages::own, 2,
+                                  kBetweenParameters};
 
 struct Side {
     const char *name;
@@ -38,9 +44,10 @@ struct Side {
 // others go to `asked`.
 void read_side(Side &side, uint8_t set, std::vector<Box> &boxes) {
     for (Py_ssize_t i = 0; i < side.size(); ++i) {
-        Bounds b;
-        if (read_bounds(side.rects[i], &b)) {
-            if (can_overlap(b)) {
+        Row row;
+        if (read_record(side.rects[i], &row)) {
+            Bounds b = engine::bounds_of(row);
+            if (engine::can_overlap(b)) {
                 boxes.push_back({b, static_cast<uint32_t>(i), set});
             }
         } else {
@@ -148,25 +155,6 @@ bool small_enough(const Side &side) {
 
 }  // namespace
 
-// The keyword-only argument `flat`, by its truth: 1 or 0, or -1 with an exception set (also
-// for any other keyword: the rects cannot be given by keyword).
-int flat_keyword(const char *name, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames) {
-    int flat = 0;
-    Py_ssize_t count = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
-    for (Py_ssize_t k = 0; k < count; ++k) {
-        PyObject *key = PyTuple_GET_ITEM(kwnames, k);
-        if (PyUnicode_CompareWithASCIIString(key, "flat") != 0) {
-            PyErr_Format(PyExc_TypeError, "%s() got an unexpected keyword argument '%S'", name,
-                         key);
-            return -1;
-        }
-        if ((flat = PyObject_IsTrue(args[nargs + k])) < 0) {
-            return -1;
-        }
-    }
-    return flat;
-}
-
 namespace {
 
 // What an array('I') is made with, looked up once and kept for the life of the process.
@@ -226,11 +214,11 @@ PyObject *pair_array(const std::vector<Pair> &pairs) {
 
 PyObject *overlapping_pairs(PyObject *, PyObject *const *args, Py_ssize_t nargs,
                             PyObject *kwnames) {
-    int flat = -1;
-    if (!arity("overlapping_pairs", nargs, 1) ||
-        (flat = flat_keyword("overlapping_pairs", args, nargs, kwnames)) < 0) {
+    PyObject *got[2];
+    if (!match(kPairs, args, nargs, kwnames, got)) {
         return nullptr;
     }
+    bool flat = truth(got[1]);
     return guarded([&]() -> PyObject * {
         Side side{"rects", {}, {}};
         if (!side.open(args[0]) || !small_enough(side)) {
@@ -241,18 +229,18 @@ PyObject *overlapping_pairs(PyObject *, PyObject *const *args, Py_ssize_t nargs,
         if (!ask_all(side, side, true, space->pairs)) {
             return nullptr;
         }
-        find_pairs(space->kernels, space->boxes, false, space->pairs);
+        engine::find_pairs(space->kernels, space->boxes, false, space->pairs);
         return result(*space, side.size(), flat);
     });
 }
 
 PyObject *overlapping_pairs_between(PyObject *, PyObject *const *args, Py_ssize_t nargs,
                                     PyObject *kwnames) {
-    int flat = -1;
-    if (!arity("overlapping_pairs_between", nargs, 2) ||
-        (flat = flat_keyword("overlapping_pairs_between", args, nargs, kwnames)) < 0) {
+    PyObject *got[3];
+    if (!match(kPairsBetween, args, nargs, kwnames, got)) {
         return nullptr;
     }
+    bool flat = truth(got[2]);
     return guarded([&]() -> PyObject * {
         Side a{"a", {}, {}};
         if (!a.open(args[0]) || !small_enough(a)) {
@@ -268,61 +256,9 @@ PyObject *overlapping_pairs_between(PyObject *, PyObject *const *args, Py_ssize_
         if (!ask_all(a, b, false, space->pairs)) {
             return nullptr;
         }
-        find_pairs(space->kernels, space->boxes, true, space->pairs);
+        engine::find_pairs(space->kernels, space->boxes, true, space->pairs);
         return result(*space, std::max(a.size(), b.size()), flat);
     });
-}
-
-namespace {
-
-// The kernels by name: "auto" to use for choosing, "none" as the last of a call that ran
-// none.
-constexpr const char *kKernelNames[] = {"auto", "grid", "sweep", "tree", "every"};
-
-}  // namespace
-
-PyObject *use_kernel_hook(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    if (nargs < 1 || nargs > 2) {
-        PyErr_SetString(PyExc_TypeError, "_use_kernel(name, cell=0.0)");
-        return nullptr;
-    }
-    double cell = nargs == 2 ? PyFloat_AsDouble(args[1]) : 0;
-    if (cell == -1 && PyErr_Occurred()) {
-        return nullptr;
-    }
-    if (!(cell >= 0) || !std::isfinite(cell)) {
-        PyErr_SetString(PyExc_ValueError, "a cell side must be finite, and 0 or positive");
-        return nullptr;
-    }
-    for (size_t k = 0; k < std::size(kKernelNames); ++k) {
-        if (PyUnicode_Check(args[0]) &&
-            PyUnicode_CompareWithASCIIString(args[0], kKernelNames[k]) == 0) {
-            use_kernel(static_cast<Kernel>(k), cell);
-            Py_RETURN_NONE;
-        }
-    }
-    PyErr_Format(PyExc_ValueError, "no kernel named %R", args[0]);
-    return nullptr;
-}
-
-PyObject *last_kernel_hook(PyObject *, PyObject *) {
-    Kernel k = last_kernel();
-    return PyUnicode_FromString(k == Kernel::none ? "none" : kKernelNames[static_cast<int>(k)]);
-}
-
-PyObject *kept_bytes_hook(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    if (nargs > 1) {
-        PyErr_SetString(PyExc_TypeError, "_kept_bytes(limit=None)");
-        return nullptr;
-    }
-    if (nargs == 1 && args[0] != Py_None) {
-        size_t limit = PyLong_AsSize_t(args[0]);
-        if (limit == static_cast<size_t>(-1) && PyErr_Occurred()) {
-            return nullptr;
-        }
-        keep_at_most(limit);
-    }
-    return PyLong_FromSize_t(kept_bytes());
 }
 
 }  // namespace tessel::collide

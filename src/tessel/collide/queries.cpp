@@ -13,13 +13,23 @@
 
 #include <cstdint>
 
+#include "common/arguments.hpp"
+#include "common/call.hpp"
 #include "functions.hpp"
 #include "read.hpp"
 
 namespace tessel::collide {
 namespace {
 
+using engine::contains;
+using engine::overlap;
+
 constexpr int kSkipDispatch = 1;
+
+// Each takes the rects and one point or rect, by position.
+constexpr Signature kPointHits{"point_hits", 2, 2};
+constexpr Signature kRectHits{"rect_hits", 2, 2};
+constexpr Signature kFirstRectHit{"first_rect_hit", 2, 2};
 
 PyObject *index_list(const std::vector<Py_ssize_t> &indices) {
     Ref list = Ref::steal(PyList_New(static_cast<Py_ssize_t>(indices.size())));
@@ -76,10 +86,10 @@ bool hits(PyObject *seq, Read read, bool first, Fast fast, Make make, Ask ask,
             not_a_rect("rects", i, r);
             return false;
         }
-        Bounds b;
+        Row row;
         int hit;
-        if (read_bounds(r, &b)) {
-            hit = fast(b);
+        if (read_record(r, &row)) {
+            hit = fast(engine::bounds_of(row));
         } else {
             // Code runs from here on: the items are held, and checked before it runs.
             if (!held && (!rects.check("rects", i + 1) || !rects.hold())) {
@@ -110,19 +120,19 @@ bool hits(PyObject *seq, Read read, bool first, Fast fast, Make make, Ask ask,
 
 // The rects hit by a rect, for rect_hits and first_rect_hit.
 bool rect_query(PyObject *const *args, bool first, std::vector<Py_ssize_t> &found) {
-    double v[4];
+    Row v;
     Bounds other;
     return hits(
         args[0],
         [&] {
-            if (!read_rect(g_state.types, args[1], v)) {
+            if (!read_row(args[1], &v)) {
                 return false;
             }
-            other = {v[0], v[0] + v[2], v[1], v[1] + v[3]};
+            other = engine::bounds_of(v);
             return true;
         },
         first, [&](const Bounds &b) { return overlap(b, other); },
-        [&] { return Ref::steal(Py_BuildValue("(dddd)", v[0], v[1], v[2], v[3])); },
+        [&] { return Ref::steal(Py_BuildValue("(dddd)", v.x, v.y, v.w, v.h)); },
         [](RectObject *r, PyObject *o) {
             return g_state.rect_vtab->collide_rect(r, o, kSkipDispatch);
         },
@@ -132,7 +142,7 @@ bool rect_query(PyObject *const *args, bool first, std::vector<Py_ssize_t> &foun
 }  // namespace
 
 PyObject *point_hits(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    if (!arity("point_hits", nargs, 2)) {
+    if (!match(kPointHits, args, nargs)) {
         return nullptr;
     }
     return guarded([&]() -> PyObject * {
@@ -153,7 +163,7 @@ PyObject *point_hits(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 }
 
 PyObject *rect_hits(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    if (!arity("rect_hits", nargs, 2)) {
+    if (!match(kRectHits, args, nargs)) {
         return nullptr;
     }
     return guarded([&]() -> PyObject * {
@@ -163,7 +173,7 @@ PyObject *rect_hits(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 }
 
 PyObject *first_rect_hit(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    if (!arity("first_rect_hit", nargs, 2)) {
+    if (!match(kFirstRectHit, args, nargs)) {
         return nullptr;
     }
     return guarded([&]() -> PyObject * {

@@ -1,22 +1,10 @@
-// Reading the rects of a query (its point or rect argument: common/arguments.hpp).
+// Reading the rects of a call, and noting which one failed.
 #include "read.hpp"
 
 #include "common/arguments.hpp"
-#include "common/records.hpp"
+#include "common/notes.hpp"
 
 namespace tessel::collide {
-namespace {
-
-void add_note(Ref note) noexcept {
-    PyObject *exc = PyErr_GetRaisedException();
-    if (note) {
-        Ref done = Ref::steal(PyObject_CallMethod(exc, "add_note", "O", note.get()));
-    }
-    PyErr_Clear();  // a note that cannot be added leaves the exception as it was
-    PyErr_SetRaisedException(exc);
-}
-
-}  // namespace
 
 bool Rects::open(PyObject *seq) {
     if (refuse_single_rect(g_state.types, seq)) {
@@ -66,22 +54,21 @@ bool Rects::check(const char *name, Py_ssize_t from) const {
     return true;
 }
 
-bool read_bounds(PyObject *rect, Bounds *out) noexcept {
+bool read_row(PyObject *other, Row *out) noexcept {
     double v[4];
-    if (!rect_record(g_state.types, reinterpret_cast<RectObject *>(rect), v)) {
+    if (!read_rect_values(g_state.types, other, v)) {
         return false;
     }
-    *out = {v[0], v[0] + v[2], v[1], v[1] + v[3]};
+    *out = {v[0], v[1], v[2], v[3]};
     return true;
 }
 
 void note_rect(const char *name, Py_ssize_t i) noexcept {
-    add_note(Ref::steal(PyUnicode_FromFormat("while testing %s[%zd]", name, i)));
+    add_note("while testing %s[%zd]", name, i);
 }
 
 void note_pair(const char *first, Py_ssize_t i, const char *second, Py_ssize_t j) noexcept {
-    add_note(Ref::steal(
-        PyUnicode_FromFormat("while testing %s[%zd] against %s[%zd]", first, i, second, j)));
+    add_note("while testing %s[%zd] against %s[%zd]", first, i, second, j);
 }
 
 }  // namespace tessel::collide

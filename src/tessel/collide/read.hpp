@@ -1,15 +1,20 @@
-// Reading the rects of a query (its point or rect argument: common/arguments.hpp).
+// Reading what the module's functions and the Index are given: the rects of a call (any
+// iterable of Rect), a rect's values (common/arguments.hpp), and the notes that name the
+// rect an error came from.
 #ifndef TESSEL_COLLIDE_READ_HPP
 #define TESSEL_COLLIDE_READ_HPP
 
 #include <Python.h>
 
-#include "common/arguments.hpp"
+#include "common/records.hpp"
 #include "common/ref.hpp"
+#include "engine/boxes.hpp"
 #include "state.hpp"
-#include "sweep.hpp"
 
 namespace tessel::collide {
+
+using engine::Bounds;
+using engine::Row;
 
 // The rects of a call: any iterable of Rect. An exact list is read in place while no
 // Python code can run, that is until `hold()`, which copies it, since code run by attribute
@@ -17,7 +22,8 @@ namespace tessel::collide {
 // so it is copied at once. Any other iterable is read once, into a tuple.
 class Rects {
   public:
-    // False with an exception set (the iterable's own error).
+    // False with an exception set (the iterable's own error, or the refusal of a single
+    // Rect).
     bool open(PyObject *seq);
     Py_ssize_t size() const noexcept { return size_; }
     // Valid until hold() or code run; re-read after either.
@@ -39,10 +45,24 @@ class Rects {
 
 void not_a_rect(const char *name, Py_ssize_t i, PyObject *o) noexcept;
 
-// A rect's four values from its vectors' records, when both are exact Vector2: the values
-// their attribute access gives, read once. False when the rect must be asked through its
-// own method (a subtype, None, or records that cannot stand for the attribute access).
-bool read_bounds(PyObject *rect, Bounds *out) noexcept;
+// A Rect's values from its vectors' records, when both are exact Vector2: the values their
+// attribute access gives, read once. False, with no exception set, when the rect must be
+// asked through its own method (a subtype, None, or records that cannot stand for the
+// attribute access).
+// Inline: the refresh reads every rect so.
+inline bool read_record(PyObject *rect, Row *out) noexcept {
+    double v[4];
+    if (!rect_record(g_state.types, reinterpret_cast<RectObject *>(rect), v)) {
+        return false;
+    }
+    *out = {v[0], v[1], v[2], v[3]};
+    return true;
+}
+
+// Any rect argument's values (a Rect, a Vector4, a tuple or list of four), as
+// Rect.collide_rect reads them: from the records where it can, else through attribute
+// access, where Python code may run. False with an exception set.
+bool read_row(PyObject *other, Row *out) noexcept;
 
 // Adds a note naming the rect (or pair of rects) to the exception being raised.
 void note_rect(const char *name, Py_ssize_t i) noexcept;

@@ -1,18 +1,21 @@
-// The working memory of a pairs call, and the pool that keeps it from one call to the next
-// for the whole process: fresh pages cost more than a call's own work, while memory held by
-// every thread that once made a large call would add up.
+// The working memory of a pairs call: the engine's (the boxes read, the pairs found, the
+// kernels' memory) and the ints of the result's tuples, kept from one call to the next by
+// the engine's pool (engine/pool.hpp).
 #ifndef TESSEL_COLLIDE_WORKSPACE_HPP
 #define TESSEL_COLLIDE_WORKSPACE_HPP
 
 #include <Python.h>
 
 #include <cstddef>
-#include <memory>
 #include <vector>
 
-#include "kernels.hpp"
+#include "engine/pair_kernels.hpp"
+#include "engine/pool.hpp"
 
 namespace tessel::collide {
+
+using engine::Box;
+using engine::Pair;
 
 // The ints 0, 1, 2, ... as Python objects, made on first need and kept: the same numbers
 // every call. Holds references, so it lives only where the interpreter's lock is held (or
@@ -48,35 +51,18 @@ struct Workspace {
     std::vector<Box> boxes;   // the rects read
     std::vector<Pair> pairs;  // the pairs found
     Ints ints;                // for the result's tuples
-    KernelMemory kernels;
+    engine::KernelMemory kernels;
 
     size_t bytes() const noexcept;
     // Gives back the largest parts until at most `limit` bytes are left.
     void trim(size_t limit) noexcept;
+    void clear() noexcept {
+        boxes.clear();
+        pairs.clear();
+    }
 };
 
-// At most this many bytes of workspaces are kept between calls, in all threads together.
-constexpr size_t kKeptBytes = size_t{64} << 20;
-
-// A workspace for one call: one that an earlier call left, or a new one. Given back when
-// the lease ends, emptied but with its memory, as far as the pool has room for it.
-class Lease {
-  public:
-    Lease();
-    ~Lease();
-    Lease(const Lease &) = delete;
-    Lease &operator=(const Lease &) = delete;
-    Workspace &operator*() const noexcept { return *space_; }
-    Workspace *operator->() const noexcept { return space_.get(); }
-
-  private:
-    std::unique_ptr<Workspace> space_;
-};
-
-// For the tests: what the pool keeps now, in bytes; and a lower limit than kKeptBytes
-// (kKeptBytes again to undo), which frees what the pool keeps beyond it at once.
-size_t kept_bytes() noexcept;
-void keep_at_most(size_t limit) noexcept;
+using Lease = engine::Lease<Workspace>;
 
 }  // namespace tessel::collide
 

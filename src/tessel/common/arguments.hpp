@@ -3,8 +3,9 @@
 // the same errors. A function that takes a point or a rect calls one of these once, before
 // it reads anything else, and works on the doubles.
 //
-//   double xy[2];   read_point(types, point, xy)   (x, y)
-//   double v[4];    read_rect(types, other, v)     (left, top, width, height)
+//   double xy[2];   read_point(types, point, xy)         (x, y)
+//   double v[4];    read_rect(types, other, v)           (left, top, width, height)
+//                   read_rect_values(types, other, v)    the same, from records where it can
 //
 // `types` is the caller's module's PackageTypes (common/types.hpp). False with an exception
 // set: the refusal's ValueError below, or whatever an attribute access, a length, an item
@@ -16,6 +17,7 @@
 
 #include "common/fields.hpp"
 #include "common/items.hpp"
+#include "common/records.hpp"
 #include "common/types.hpp"
 
 namespace tessel {
@@ -77,6 +79,15 @@ inline bool read_rect(const PackageTypes &t, PyObject *other, double v[4]) noexc
         return component_doubles(t, other, Component::x, 4, v);
     }
     return read_items_or_refuse(t, other, 4, v, kRectMessage);
+}
+
+// What read_rect() gives, read from the vectors' records when `other` is a Rect of two exact
+// Vector2 (common/records.hpp: the very values its attribute access would give, with no
+// code run), else by read_rect(). The reader of a rect's four values for every module but
+// the rect module, whose methods keep the reads of their general and typed forms.
+inline bool read_rect_values(const PackageTypes &t, PyObject *other, double v[4]) noexcept {
+    return (is_rect(t, other) && rect_record(t, reinterpret_cast<RectObject *>(other), v)) ||
+           read_rect(t, other, v);
 }
 
 // A function that takes an iterable of rects calls this first: a Rect iterates as its four

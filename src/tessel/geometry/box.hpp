@@ -13,15 +13,16 @@
 
 namespace tessel::geometry {
 
-// One axis of a rect: its left (or top) edge and its width (or height).
-struct Span {
+// One axis of a rect: its left (or top) edge and its width (or height), the extent from
+// there (the engine's Span, engine/boxes.hpp, is an interval of edges instead).
+struct Extent {
     double start, length;
     double end() const noexcept { return start + length; }
     double middle() const noexcept { return start + length * 0.5; }
 };
 
 struct Box {
-    Span x, y;
+    Extent x, y;
 };
 
 template <class F> Box per_axis(const Box &a, F f) { return {f(a.x), f(a.y)}; }
@@ -36,28 +37,30 @@ inline double most(double a, double b) noexcept { return a >= b || a != a ? a : 
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The span from `start` to `end`.
-inline Span between(double start, double end) noexcept { return {start, end - start}; }
+// The extent from `start` to `end`.
+inline Extent between(double start, double end) noexcept { return {start, end - start}; }
 
-// A span of `length` with the middle of `around` (as the centre setters place it).
-inline Span centred(double length, const Span &around) noexcept {
+// An extent of `length` with the middle of `around` (as the centre setters place it).
+inline Extent centred(double length, const Extent &around) noexcept {
     return {around.middle() - length * 0.5, length};
 }
 
-inline Span moved(const Span &s, double by) noexcept { return {s.start + by, s.length}; }
+inline Extent moved(const Extent &s, double by) noexcept { return {s.start + by, s.length}; }
 
-inline Span inflated(const Span &s, double by) noexcept {
+inline Extent inflated(const Extent &s, double by) noexcept {
     return {s.start - by * 0.5, s.length + by};
 }
 
-inline Span scaled(const Span &s, double factor) noexcept { return centred(s.length * factor, s); }
+inline Extent scaled(const Extent &s, double factor) noexcept {
+    return centred(s.length * factor, s);
+}
 
 // Edges held while rects are joined: the union's width is taken once, at the end.
 struct Edges {
     double start, end;
 };
 
-inline Edges edges(const Span &s) noexcept { return {s.start, s.end()}; }
+inline Edges edges(const Extent &s) noexcept { return {s.start, s.end()}; }
 inline Edges joined(const Edges &a, const Edges &b) noexcept {
     return {least(a.start, b.start), most(a.end, b.end)};
 }
@@ -66,14 +69,14 @@ constexpr Edges kNoEdges = {std::numeric_limits<double>::infinity(),
                             -std::numeric_limits<double>::infinity()};
 
 inline Box united(const Box &a, const Box &b) noexcept {
-    return per_axis(a, b, [](const Span &p, const Span &q) {
+    return per_axis(a, b, [](const Extent &p, const Extent &q) {
         Edges e = joined(edges(p), edges(q));
         return between(e.start, e.end);
     });
 }
 
 // The open rule of collide_rect on one axis; false for any NaN.
-inline bool overlap(const Span &a, const Span &b) noexcept {
+inline bool overlap(const Extent &a, const Extent &b) noexcept {
     return a.start < b.end() && b.start < a.end();
 }
 
@@ -83,7 +86,7 @@ inline Box clipped(const Box &a, const Box &b) noexcept {
     if (!overlap(a.x, b.x) || !overlap(a.y, b.y)) {
         return {{a.x.start, 0.0}, {a.y.start, 0.0}};
     }
-    return per_axis(a, b, [](const Span &p, const Span &q) {
+    return per_axis(a, b, [](const Extent &p, const Extent &q) {
         return between(most(p.start, q.start), least(p.end(), q.end()));
     });
 }
@@ -91,7 +94,7 @@ inline Box clipped(const Box &a, const Box &b) noexcept {
 // Moved inside `bounds`, or centred on it when longer. Any NaN edge of either makes the
 // start NaN: where a NaN rect or bounds lies is unknown, and a comparison with NaN would
 // otherwise leave the start where it was.
-inline Span clamped_span(const Span &s, const Span &bounds) noexcept {
+inline Extent clamped_extent(const Extent &s, const Extent &bounds) noexcept {
     double end = s.end(), bounds_end = bounds.end();
     if (std::isnan(s.start) || std::isnan(end) || std::isnan(bounds.start) ||
         std::isnan(bounds_end)) {
@@ -110,7 +113,7 @@ inline Span clamped_span(const Span &s, const Span &bounds) noexcept {
 }
 
 inline Box clamped(const Box &r, const Box &bounds) noexcept {
-    return per_axis(r, bounds, clamped_span);
+    return per_axis(r, bounds, clamped_extent);
 }
 
 // The largest scale at which a length fits in `room`, signs aside; a zero length sets no
@@ -125,14 +128,14 @@ inline double room_scale(double length, double room) noexcept {
 inline Box fitted(const Box &r, const Box &bounds) noexcept {
     double scale =
         least(room_scale(r.x.length, bounds.x.length), room_scale(r.y.length, bounds.y.length));
-    return per_axis(r, bounds, [scale](const Span &s, const Span &room) {
+    return per_axis(r, bounds, [scale](const Extent &s, const Extent &room) {
         return centred(s.length == 0 ? s.length : s.length * scale, room);
     });
 }
 
 // Both ends of `inner` within `outer`, borders included (the closed rule of
-// collide_point); false for any NaN, and for every outer span of negative length.
-inline bool holds(const Span &outer, const Span &inner) noexcept {
+// collide_point); false for any NaN, and for every outer extent of negative length.
+inline bool holds(const Extent &outer, const Extent &inner) noexcept {
     double low = outer.start, high = outer.end(), a = inner.start, b = inner.end();
     return low <= a && a <= high && low <= b && b <= high;
 }
@@ -141,7 +144,9 @@ inline bool holds(const Box &outer, const Box &inner) noexcept {
 }
 
 // The same area with a length of positive sign: the start moved to the far end.
-inline Span normal(const Span &s) noexcept { return s.length < 0 ? Span{s.end(), -s.length} : s; }
+inline Extent normal(const Extent &s) noexcept {
+    return s.length < 0 ? Extent{s.end(), -s.length} : s;
+}
 
 }  // namespace tessel::geometry
 

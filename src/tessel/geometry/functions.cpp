@@ -5,40 +5,38 @@
 
 #include "box.hpp"
 #include "common/arguments.hpp"
+#include "common/call.hpp"
+#include "common/notes.hpp"
 #include "common/number.hpp"
-#include "common/records.hpp"
 #include "common/ref.hpp"
 
 namespace tessel::geometry {
 namespace {
 
+// The functions' positional parameters: how many are required, how many taken.
+constexpr Signature kCopy{"copy", 1, 1};
+constexpr Signature kNormalized{"normalized", 1, 1};
+constexpr Signature kUnionAll{"union_all", 1, 1};
+constexpr Signature kMove{"move", 2, 2};
+constexpr Signature kInflate{"inflate", 3, 3};
+constexpr Signature kScaleBy{"scale_by", 2, 3};
+constexpr Signature kUnion{"union", 2, 2};
+constexpr Signature kClip{"clip", 2, 2};
+constexpr Signature kClamp{"clamp", 2, 2};
+constexpr Signature kFit{"fit", 2, 2};
+constexpr Signature kContains{"contains", 2, 2};
+
 // What every call checks first: that the start-up has completed (until then a type or a
-// method table may be missing: ImportError), then the number of positional arguments
-// (TypeError unless `least` to `most` were given).
-bool arity(const char *name, Py_ssize_t given, Py_ssize_t least, Py_ssize_t most) noexcept {
-    if (!require_ready(g_types)) {
-        return false;
-    }
-    if (given >= least && given <= most) {
-        return true;
-    }
-    if (least == most) {
-        PyErr_Format(PyExc_TypeError, "%s() takes exactly %zd argument%s (%zd given)", name, least,
-                     least == 1 ? "" : "s", given);
-    } else {
-        PyErr_Format(PyExc_TypeError, "%s() takes from %zd to %zd arguments (%zd given)", name,
-                     least, most, given);
-    }
-    return false;
+// method table may be missing: ImportError), then the number of positional arguments.
+bool arguments(const Signature &s, PyObject *const *args, Py_ssize_t nargs) noexcept {
+    return require_ready(g_types) && match(s, args, nargs);
 }
 
-// A Rect, Vector4, 4-tuple or 4-list as (x, y, w, h); false with an exception set. A rect
-// of two exact Vector2 is read from their records, which give the values its general read
-// would give.
+// A Rect, Vector4, 4-tuple or 4-list as (x, y, w, h) (common/arguments.hpp); false with an
+// exception set.
 bool read_box(PyObject *o, Box *out) noexcept {
     double v[4];
-    if (!(is_rect(g_types, o) && rect_record(g_types, reinterpret_cast<RectObject *>(o), v)) &&
-        !read_rect(g_types, o, v)) {
+    if (!read_rect_values(g_types, o, v)) {
         return false;
     }
     *out = {{v[0], v[2]}, {v[1], v[3]}};
@@ -54,42 +52,32 @@ PyObject *new_rect(const Box &b) noexcept {
 }
 
 // The two rects of a function of two, read in order.
-bool read_two(const char *name, PyObject *const *args, Py_ssize_t nargs, Box *a, Box *b) {
-    return arity(name, nargs, 2, 2) && read_box(args[0], a) && read_box(args[1], b);
+bool read_two(const Signature &s, PyObject *const *args, Py_ssize_t nargs, Box *a, Box *b) {
+    return arguments(s, args, nargs) && read_box(args[0], a) && read_box(args[1], b);
 }
 
 template <class Rule>
-PyObject *of_two(const char *name, PyObject *const *args, Py_ssize_t nargs, Rule rule) {
+PyObject *of_two(const Signature &s, PyObject *const *args, Py_ssize_t nargs, Rule rule) {
     Box a, b;
-    return read_two(name, args, nargs, &a, &b) ? new_rect(rule(a, b)) : nullptr;
-}
-
-// Adds "while reading rects[i]" to the exception being raised.
-void note_item(Py_ssize_t i) noexcept {
-    PyObject *exc = PyErr_GetRaisedException();
-    Ref note = Ref::steal(PyUnicode_FromFormat("while reading rects[%zd]", i));
-    if (note) {
-        Ref done = Ref::steal(PyObject_CallMethod(exc, "add_note", "O", note.get()));
-    }
-    PyErr_Clear();  // a note that cannot be added leaves the exception as it was
-    PyErr_SetRaisedException(exc);
+    return read_two(s, args, nargs, &a, &b) ? new_rect(rule(a, b)) : nullptr;
 }
 
 }  // namespace
 
 PyObject *copy(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
-    return arity("copy", nargs, 1, 1) && read_box(args[0], &b) ? new_rect(b) : nullptr;
+    return arguments(kCopy, args, nargs) && read_box(args[0], &b) ? new_rect(b) : nullptr;
 }
 
 PyObject *normalized(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
-    return arity("normalized", nargs, 1, 1) && read_box(args[0], &b) ? new_rect(per_axis(b, normal))
-                                                                     : nullptr;
+    return arguments(kNormalized, args, nargs) && read_box(args[0], &b)
+               ? new_rect(per_axis(b, normal))
+               : nullptr;
 }
 
 PyObject *union_all(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    if (!arity("union_all", nargs, 1, 1)) {
+    if (!arguments(kUnionAll, args, nargs)) {
         return nullptr;
     }
     if (refuse_single_rect(g_types, args[0])) {
@@ -104,7 +92,7 @@ PyObject *union_all(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     for (Ref item; (item = Ref::steal(PyIter_Next(items.get())));) {
         Box b;
         if (!read_box(item.get(), &b)) {
-            note_item(n);
+            add_note("while reading rects[%zd]", n);
             return nullptr;
         }
         x = joined(x, edges(b.x));
@@ -124,7 +112,7 @@ PyObject *union_all(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 PyObject *move(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
     double by[2];
-    if (!arity("move", nargs, 2, 2) || !read_box(args[0], &b) ||
+    if (!arguments(kMove, args, nargs) || !read_box(args[0], &b) ||
         !read_point(g_types, args[1], by)) {
         return nullptr;
     }
@@ -134,7 +122,7 @@ PyObject *move(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 PyObject *inflate(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
     double dw, dh;
-    if (!arity("inflate", nargs, 3, 3) || !read_box(args[0], &b) || !to_double(args[1], &dw) ||
+    if (!arguments(kInflate, args, nargs) || !read_box(args[0], &b) || !to_double(args[1], &dw) ||
         !to_double(args[2], &dh)) {
         return nullptr;
     }
@@ -144,7 +132,7 @@ PyObject *inflate(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 PyObject *scale_by(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
     double sx, sy;
-    if (!arity("scale_by", nargs, 2, 3) || !read_box(args[0], &b) || !to_double(args[1], &sx)) {
+    if (!arguments(kScaleBy, args, nargs) || !read_box(args[0], &b) || !to_double(args[1], &sx)) {
         return nullptr;
     }
     if (nargs < 3 || args[2] == Py_None) {
@@ -156,24 +144,24 @@ PyObject *scale_by(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
 }
 
 PyObject *union_(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    return of_two("union", args, nargs, united);
+    return of_two(kUnion, args, nargs, united);
 }
 
 PyObject *clip(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    return of_two("clip", args, nargs, clipped);
+    return of_two(kClip, args, nargs, clipped);
 }
 
 PyObject *clamp(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    return of_two("clamp", args, nargs, clamped);
+    return of_two(kClamp, args, nargs, clamped);
 }
 
 PyObject *fit(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
-    return of_two("fit", args, nargs, fitted);
+    return of_two(kFit, args, nargs, fitted);
 }
 
 PyObject *contains(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box a, b;
-    return read_two("contains", args, nargs, &a, &b) ? PyBool_FromLong(holds(a, b)) : nullptr;
+    return read_two(kContains, args, nargs, &a, &b) ? PyBool_FromLong(holds(a, b)) : nullptr;
 }
 
 }  // namespace tessel::geometry

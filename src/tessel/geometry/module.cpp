@@ -1,7 +1,9 @@
-// Module start-up and the function table. The docstrings are the signatures only: the
-// stubs (geometry.pyi) hold the documentation.
+// Module start-up and the function table. The docstrings open with the stub's
+// (geometry.pyi) first paragraph, which holds the rest.
 #include <Python.h>
 
+#include "common/call.hpp"
+#include "common/module.hpp"
 #include "functions.hpp"
 
 namespace tessel::geometry {
@@ -18,52 +20,66 @@ int exec(PyObject *) {
     return 0;
 }
 
-template <class F> PyCFunction entry(F *f) {
-    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(f));
-}
-
-// Signatures, for inspect.signature and for the stubs' check.
 PyMethodDef kFunctions[] = {
-    {"copy", entry(copy), METH_FASTCALL, PyDoc_STR("copy(r, /)\n--\n\n")},
-    {"move", entry(move), METH_FASTCALL, PyDoc_STR("move(r, offset, /)\n--\n\n")},
-    {"inflate", entry(inflate), METH_FASTCALL, PyDoc_STR("inflate(r, dw, dh, /)\n--\n\n")},
-    {"scale_by", entry(scale_by), METH_FASTCALL, PyDoc_STR("scale_by(r, sx, sy=None, /)\n--\n\n")},
-    {"union", entry(union_), METH_FASTCALL, PyDoc_STR("union(a, b, /)\n--\n\n")},
-    {"union_all", entry(union_all), METH_FASTCALL, PyDoc_STR("union_all(rects, /)\n--\n\n")},
-    {"clip", entry(clip), METH_FASTCALL, PyDoc_STR("clip(a, b, /)\n--\n\n")},
-    {"clamp", entry(clamp), METH_FASTCALL, PyDoc_STR("clamp(r, bounds, /)\n--\n\n")},
-    {"fit", entry(fit), METH_FASTCALL, PyDoc_STR("fit(r, bounds, /)\n--\n\n")},
-    {"contains", entry(contains), METH_FASTCALL, PyDoc_STR("contains(a, b, /)\n--\n\n")},
-    {"normalized", entry(normalized), METH_FASTCALL, PyDoc_STR("normalized(r, /)\n--\n\n")},
+    {"copy", as_method(copy), METH_FASTCALL,
+     PyDoc_STR("copy(r, /)\n--\n\n"
+               "A new rect with the same x, y, w and h, and vectors of its own: the independent "
+               "copy\nthat `Rect(r)` and `copy.copy(r)`, which share r's vectors, are not.")},
+    {"move", as_method(move), METH_FASTCALL,
+     PyDoc_STR("move(r, offset, /)\n--\n\n"
+               "`r` moved by `offset`: (x + dx, y + dy, w, h).")},
+    {"inflate", as_method(inflate), METH_FASTCALL,
+     PyDoc_STR("inflate(r, dw, dh, /)\n--\n\n"
+               "`r` grown by `dw` in width and `dh` in height, its centre kept:\n"
+               "(x - dw / 2, y - dh / 2, w + dw, h + dh). Negative amounts shrink it, past zero "
+               "to a\nnegative size.")},
+    {"scale_by", as_method(scale_by), METH_FASTCALL,
+     PyDoc_STR("scale_by(r, sx, sy=None, /)\n--\n\n"
+               "`r` with its width times `sx` and its height times `sy` (`sx` when `sy` is "
+               "omitted or\nNone), its centre kept: each new x is `centerx - w * sx / 2`, "
+               "computed as the `centerx`\nproperty and setter compute it.")},
+    {"union", as_method(union_), METH_FASTCALL,
+     PyDoc_STR("union(a, b, /)\n--\n\n"
+               "The smallest rect whose edges enclose both rects' edges: left and top the "
+               "smaller of\nthe two, right and bottom the larger; its width is right - left.")},
+    {"union_all", as_method(union_all), METH_FASTCALL,
+     PyDoc_STR("union_all(rects, /)\n--\n\n"
+               "The union of every rect of any iterable (a generator too, read once, in order); "
+               "the\nunion of one rect has its edges.")},
+    {"clip", as_method(clip), METH_FASTCALL,
+     PyDoc_STR("clip(a, b, /)\n--\n\n"
+               "The overlap of two rects: when they overlap by the open rule of\n"
+               "`Rect.collide_rect`, the rect between the larger left and top and the smaller "
+               "right\nand bottom; otherwise (touching, apart, a NaN anywhere) a zero-size rect "
+               "at a's\nposition, `Rect(a.x, a.y, 0, 0)`.")},
+    {"clamp", as_method(clamp), METH_FASTCALL,
+     PyDoc_STR("clamp(r, bounds, /)\n--\n\n"
+               "`r` moved, its size kept, so that on each axis it lies inside `bounds`: its left "
+               "at\nbounds' left if it sticks out there, else its right at bounds' right if it "
+               "sticks out\nthere. On an axis where r is wider (taller) than `bounds`, it is "
+               "centred on `bounds`\ninstead.")},
+    {"fit", as_method(fit), METH_FASTCALL,
+     PyDoc_STR("fit(r, bounds, /)\n--\n\n"
+               "`r` scaled, keeping its aspect ratio, to the largest size that fits inside\n"
+               "`bounds`, centred on it. The factor is the smaller of |bounds.w| / |r.w| and\n"
+               "|bounds.h| / |r.h|, and the signs of r's size are kept.")},
+    {"contains", as_method(contains), METH_FASTCALL,
+     PyDoc_STR("contains(a, b, /)\n--\n\n"
+               "Whether `b` lies inside `a`, borders included: both of b's corners (x, y) and\n"
+               "(right, bottom) within a by the closed rule of `Rect.collide_point`.")},
+    {"normalized", as_method(normalized), METH_FASTCALL,
+     PyDoc_STR("normalized(r, /)\n--\n\n"
+               "The same area with a size of positive signs: where the width is negative, x "
+               "moves\nto the right edge (x + w) and the width becomes -w; the same for the "
+               "height. Other\nrects come back as copies.")},
     {nullptr, nullptr, 0, nullptr},
 };
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpedantic"
-PyModuleDef_Slot kSlots[] = {
-    {Py_mod_exec, reinterpret_cast<void *>(exec)},
-    // The state is process-wide, as the imported types are.
-    {Py_mod_multiple_interpreters, Py_MOD_MULTIPLE_INTERPRETERS_NOT_SUPPORTED},
-#ifdef Py_mod_gil
-    // As its sibling modules, for now.
-    {Py_mod_gil, Py_MOD_GIL_USED},
-#endif
-    {0, nullptr},
-};
-#pragma GCC diagnostic pop
-
-PyModuleDef kModule = {
-    PyModuleDef_HEAD_INIT,
+PyModuleDef kModule = module_definition<exec>(
     "tessel.geometry.geometry",
-    PyDoc_STR("Everyday rect operations (union, clip, clamp, inflate, ...), each making a new "
-              "Rect of new vectors."),
-    0,  // m_size: all state is process-wide
-    kFunctions,
-    kSlots,
-    nullptr,
-    nullptr,
-    nullptr,
-};
+    PyDoc_STR("Everyday rect operations: union, clip, clamp, inflate and friends, as "
+              "functions."),
+    kFunctions);
 
 }  // namespace
 }  // namespace tessel::geometry

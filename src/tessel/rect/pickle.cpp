@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "args.hpp"
+#include "common/call.hpp"
 #include "common/items.hpp"
 #include "frames.hpp"
 #include "integer.hpp"
@@ -124,10 +125,8 @@ PyObject *unpickle_vectorcall(PyObject *, PyObject *const *args, Py_ssize_t narg
     return framed(Frame::unpickle, parsed ? unpickle(values) : Ref());
 }
 
-PyMethodDef kUnpickleDef = {
-    "__pyx_unpickle_Rect",
-    reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)(void)>(unpickle_vectorcall)),
-    METH_FASTCALL | METH_KEYWORDS, nullptr};
+PyMethodDef kUnpickleDef = {"__pyx_unpickle_Rect", as_method(unpickle_vectorcall),
+                            METH_FASTCALL | METH_KEYWORDS, nullptr};
 
 // __pyx_unpickle_Rect, or its absence, as the reduce operation finds it.
 Ref find_unpickle_function() {

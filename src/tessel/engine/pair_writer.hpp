@@ -1,6 +1,6 @@
 // Appending the pairs of one box against many, without a branch on each answer.
-#ifndef TESSEL_COLLIDE_WRITER_HPP
-#define TESSEL_COLLIDE_WRITER_HPP
+#ifndef TESSEL_ENGINE_PAIR_WRITER_HPP
+#define TESSEL_ENGINE_PAIR_WRITER_HPP
 
 #include <algorithm>
 #include <cstddef>
@@ -9,17 +9,17 @@
 
 #include "boxes.hpp"
 
-namespace tessel::collide {
+namespace tessel::engine {
 
 // Every candidate pair is written past the pairs kept, and kept or not by moving the end.
 // `out` is sized ahead in large steps (a resize per box would cost more than its tests)
 // and cut to the pairs kept when the writer is done.
-class Writer {
+class PairWriter {
   public:
-    explicit Writer(std::vector<Pair> &out) : out_(out), end_(out.size()) {}
-    ~Writer() { out_.resize(end_); }
-    Writer(const Writer &) = delete;
-    Writer &operator=(const Writer &) = delete;
+    explicit PairWriter(std::vector<Pair> &out) : out_(out), end_(out.size()) {}
+    ~PairWriter() { out_.resize(end_); }
+    PairWriter(const PairWriter &) = delete;
+    PairWriter &operator=(const PairWriter &) = delete;
 
     // Tests a against other(k) for k in [from, to), keeping the pairs that overlap. With
     // kBetween, a is of set 0 exactly when `a_first`; otherwise the smaller index goes
@@ -52,6 +52,6 @@ class Writer {
     size_t end_;
 };
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine
 
 #endif

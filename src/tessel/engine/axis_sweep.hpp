@@ -1,7 +1,9 @@
-// Overlapping pairs by sorting the boxes along one axis and sweeping: no Python objects,
-// no failures but running out of memory (std::bad_alloc).
-#ifndef TESSEL_COLLIDE_AXIS_SWEEP_HPP
-#define TESSEL_COLLIDE_AXIS_SWEEP_HPP
+// The axis sweep, a pair kernel for boxes spread along one axis, however crowded on the
+// other: one sort by the boxes' starts along that axis, then each box meets the boxes after
+// it that start before it ends (axis_sweep.cpp says why that is every pair). Gives up within
+// a budget; no failures but running out of memory (std::bad_alloc).
+#ifndef TESSEL_ENGINE_AXIS_SWEEP_HPP
+#define TESSEL_ENGINE_AXIS_SWEEP_HPP
 
 #include <cstddef>
 #include <cstdint>
@@ -10,9 +12,9 @@
 #include "boxes.hpp"
 #include "budget.hpp"
 
-namespace tessel::collide {
+namespace tessel::engine {
 
-// The sweep, with the memory it keeps from one call to the next.
+// The axis sweep, with the memory it keeps from one call to the next.
 class AxisSweep {
   public:
     // The axis to sweep along, and about how many boxes each box meets on it: the sweep's
@@ -52,6 +54,6 @@ class AxisSweep {
     Line lines_[2];
 };
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine
 
 #endif

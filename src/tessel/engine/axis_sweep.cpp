@@ -11,7 +11,7 @@
 // Why every overlapping pair is met once. Boxes with a NaN edge or an infinite x or y
 // overlap nothing (can_overlap()) and never come here, so every edge is a number or an
 // infinity, and so is every key. If a and b overlap, then b.x1 < a.x2 and a.x1 < b.x2
-// (sweep.cpp), so key(b.x1) <= end(a) and key(a.x1) <= end(b). Say a comes before b in the
+// (tree_sweep.cpp), so key(b.x1) <= end(a) and key(a.x1) <= end(b). Say a comes before b in the
 // order: every box from a to b has a key of at most key(b.x1) <= end(a), so a's walk meets
 // b, and b's walk, which looks only after b, does not meet a. Between two sets, a box of
 // set 0 walks the boxes of set 1 whose key is >= its own, and a box of set 1 the boxes of
@@ -32,9 +32,9 @@
 #include <limits>
 
 #include "held.hpp"
-#include "writer.hpp"
+#include "pair_writer.hpp"
 
-namespace tessel::collide {
+namespace tessel::engine {
 namespace {
 
 constexpr size_t kSample = 256;
@@ -158,7 +158,7 @@ void AxisSweep::release() noexcept {
 template <bool kBetween>
 bool AxisSweep::pairs_in(const std::vector<Box> &boxes, bool y, const Budget &budget,
                          std::vector<Pair> &out) {
-    Writer writer(out);
+    PairWriter writer(out);
     size_t before = writer.end();
     size_t candidates = 0;
     auto walk = [&](const Box &a, uint32_t end, bool a_first, const Line &line, size_t from) {
@@ -211,4 +211,4 @@ bool AxisSweep::pairs(const std::vector<Box> &boxes, bool between, bool y, const
     return between ? pairs_in<true>(boxes, y, budget, out) : pairs_in<false>(boxes, y, budget, out);
 }
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine

@@ -23,7 +23,7 @@
 // two cases that exclude each other. Case 1 is a range of the open boxes ordered by y1,
 // case 2 a stabbing query of an interval tree; both report in time proportional to what
 // they find, plus a logarithm.
-#include "sweep.hpp"
+#include "tree_sweep.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -34,7 +34,7 @@
 
 #include "held.hpp"
 
-namespace tessel::collide {
+namespace tessel::engine {
 namespace {
 
 constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
@@ -424,4 +424,4 @@ void TreeSweep::pairs(const std::vector<Box> &all, bool between, std::vector<Pai
     }
 }
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine

@@ -1,10 +1,10 @@
 // How much work a fast pair kernel may do before it hands the call on.
-#ifndef TESSEL_COLLIDE_BUDGET_HPP
-#define TESSEL_COLLIDE_BUDGET_HPP
+#ifndef TESSEL_ENGINE_BUDGET_HPP
+#define TESSEL_ENGINE_BUDGET_HPP
 
 #include <cstddef>
 
-namespace tessel::collide {
+namespace tessel::engine {
 
 // A kernel that examines candidate pairs counts them and the pairs it keeps (hits), and
 // gives up once the candidates exceed a floor proportional to the boxes plus a fixed
@@ -22,6 +22,6 @@ struct Budget {
     }
 };
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine
 
 #endif

@@ -1,7 +1,9 @@
-// A uniform grid over boxes: built once, then asked for the overlapping pairs. No Python
-// objects, no failures but running out of memory (std::bad_alloc).
-#ifndef TESSEL_COLLIDE_GRID_HPP
-#define TESSEL_COLLIDE_GRID_HPP
+// The uniform grid, a pair kernel for boxes of alike sizes at an even density: built over
+// the boxes once, then asked for the overlapping pairs (uniform_grid.cpp says why it finds
+// each once). Gives up within a budget; no failures but running out of memory
+// (std::bad_alloc).
+#ifndef TESSEL_ENGINE_UNIFORM_GRID_HPP
+#define TESSEL_ENGINE_UNIFORM_GRID_HPP
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +12,7 @@
 #include "boxes.hpp"
 #include "budget.hpp"
 
-namespace tessel::collide {
+namespace tessel::engine {
 
 // Square cells over the boxes' extent. A box is entered in every cell that its span
 // touches: in the cell of its own left and top edges (its home) as one of a contiguous run
@@ -20,9 +22,9 @@ namespace tessel::collide {
 //
 // The layout serves other questions than pairs too: the boxes that a rect or a point may
 // touch are those entered in the cells its span touches, and the rule that examines each
-// pair in one cell (grid.cpp) reports each such box once, from the cell of the larger of
+// pair in one cell (uniform_grid.cpp) reports each such box once, from the cell of the larger of
 // its own and the query's first column and of the larger of their first rows.
-class Grid {
+class UniformGrid {
   public:
     // Lays the grid over `boxes`, which hold no NaN edge and a finite x and y each (other
     // boxes overlap nothing, can_overlap()). `cell` is the side of a cell, or 0 to take it
@@ -67,6 +69,6 @@ class Grid {
     std::vector<uint32_t> spills_;  // positions in boxes_
 };
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine
 
 #endif

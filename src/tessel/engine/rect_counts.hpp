@@ -1,15 +1,15 @@
 // How many members of an index hold each rect, by identity: whether some rect is in it
-// twice (index_refresh.cpp moves and reads each rect in one pass only when none is), and
+// twice (collide/index_refresh.cpp moves and reads each rect in one pass only when none is), and
 // whether a rect is in it at all. An open-addressing table of pointers; no Python objects
 // are touched, no failures but running out of memory (std::bad_alloc).
-#ifndef TESSEL_COLLIDE_RECT_COUNTS_HPP
-#define TESSEL_COLLIDE_RECT_COUNTS_HPP
+#ifndef TESSEL_ENGINE_RECT_COUNTS_HPP
+#define TESSEL_ENGINE_RECT_COUNTS_HPP
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace tessel::collide {
+namespace tessel::engine {
 
 class RectCounts {
   public:
@@ -93,6 +93,6 @@ class RectCounts {
     size_t used_ = 0, duplicates_ = 0;
 };
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine
 
 #endif

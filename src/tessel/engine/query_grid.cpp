@@ -32,9 +32,9 @@
 #include <tuple>
 #include <utility>
 
-#include "writer.hpp"
+#include "pair_writer.hpp"
 
-namespace tessel::collide {
+namespace tessel::engine {
 namespace {
 
 // Level 0 holds about this share of the boxes (by a sample), or all of them when the largest
@@ -368,10 +368,10 @@ bool QueryGrid::pairs(const Row *rows, const uint32_t *place, double drift, cons
         uint32_t slot = slots_[k];
         gathered[k] = {bounds_of(rows[slot]), place != nullptr ? place[slot] : slot, 0};
     }
-    const uint32_t reach = 1 + static_cast<uint32_t>(std::ceil(2 * drift));
+    const uint32_t apart = 1 + static_cast<uint32_t>(std::ceil(2 * drift));
     const double margin = drift + 0x1p-20;
     const Box *boxes = gathered.data();
-    Writer writer(out);
+    PairWriter writer(out);
     size_t before = writer.end(), candidates = 0;
     auto test = [&](const Box &a, uint32_t from, uint32_t to) {
         writer.test<false>(a, true, from, to, [&](uint32_t q) -> const Box & { return boxes[q]; });
@@ -394,14 +394,10 @@ bool QueryGrid::pairs(const Row *rows, const uint32_t *place, double drift, cons
             const Level &h = *many;
             for (uint32_t p = from; p < to; ++p) {
                 const Box &a = boxes[p];
-                Span s = span_of(a.bounds);
-                uint32_t c0 = cell_of(across(h, s.x1) - 2, h.last_column);
-                uint32_t c1 = cell_of(across(h, s.x2) + 1, h.last_column);
-                uint32_t r0 = cell_of(down(h, s.y1) - 2, h.last_row);
-                uint32_t r1 = cell_of(down(h, s.y2) + 1, h.last_row);
-                for (uint32_t hr = r0; hr <= r1; ++hr) {
-                    size_t higher = h.base + size_t{hr} * h.columns;
-                    test(a, start_[higher + c0], start_[higher + c1 + 1]);
+                Cells cells = reach(h, span_of(a.bounds));
+                for (uint32_t hr = cells.r0; hr <= cells.r1; ++hr) {
+                    Run others = run(h, hr, cells.c0, cells.c1);
+                    test(a, others.first, others.end);
                 }
                 if (!budget.allows(candidates, writer.end() - before)) {
                     writer.cut(before);
@@ -413,11 +409,11 @@ bool QueryGrid::pairs(const Row *rows, const uint32_t *place, double drift, cons
     for (size_t u = 0; u < used_.size(); ++u) {
         const Level &l = levels_[used_[u]];
         for (uint32_t r = 0; r < l.rows; ++r) {
-            uint32_t last_row = std::min(r + reach, l.rows - 1);
+            uint32_t last_row = std::min(r + apart, l.rows - 1);
             size_t row = l.base + size_t{r} * l.columns;
             for (uint32_t c = 0; c < l.columns; ++c) {
-                uint32_t left = c > reach ? c - reach : 0;
-                uint32_t right = std::min(c + reach, l.columns - 1);
+                uint32_t left = c > apart ? c - apart : 0;
+                uint32_t right = std::min(c + apart, l.columns - 1);
                 for (uint32_t p = start_[row + c]; p < start_[row + c + 1]; ++p) {
                     const Box &a = boxes[p];
                     // A partner further right or down starts there, less `drift`, so it lies
@@ -443,4 +439,4 @@ bool QueryGrid::pairs(const Row *rows, const uint32_t *place, double drift, cons
     return true;
 }
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine

@@ -17,7 +17,7 @@
 //   the first column and x > left to the last: still in order. With inv 0 there is one
 //   column, and every x maps to it. No other t is NaN: left is finite, x never NaN.
 // - The cell. Take spans, [x1, x2] = [min(x, right), max(x, right)] and likewise on y.
-//   If a and b overlap, then a.x1 <= a.x < b.right <= b.x2 and b.x1 < a.x2 (sweep.cpp), so
+//   If a and b overlap, then a.x1 <= a.x < b.right <= b.x2 and b.x1 < a.x2 (tree_sweep.cpp), so
 //   X = max(a.x1, b.x1) lies in both [a.x1, a.x2] and [b.x1, b.x2]; the same holds for
 //   Y = max(a.y1, b.y1). A box is entered in the cells [column(x1), column(x2)] by
 //   [row(y1), row(y2)], so by the map's order both boxes are entered in the cell
@@ -36,16 +36,16 @@
 //   overlap (as in the sweep, two boxes with no positive extent on one axis never do).
 // Cost: O(n + cells + entries + examined pairs); cells are about n at most, entries at most
 // `max_entries`, and the examined pairs are the budget's to limit.
-#include "grid.hpp"
+#include "uniform_grid.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "held.hpp"
-#include "writer.hpp"
+#include "pair_writer.hpp"
 
-namespace tessel::collide {
+namespace tessel::engine {
 namespace {
 
 // A cell's side when the caller leaves it open: a box's larger extent, at this quantile
@@ -89,7 +89,7 @@ void restore(std::vector<uint32_t> &start) {
 
 }  // namespace
 
-uint32_t Grid::column(double x) const noexcept {
+uint32_t UniformGrid::column(double x) const noexcept {
     double t = (x - left_) * inv_;
     if (!(t > 0)) {
         return 0;
@@ -97,7 +97,7 @@ uint32_t Grid::column(double x) const noexcept {
     return t < columns_ ? static_cast<uint32_t>(t) : columns_ - 1;
 }
 
-uint32_t Grid::row(double y) const noexcept {
+uint32_t UniformGrid::row(double y) const noexcept {
     double t = (y - top_) * inv_;
     if (!(t > 0)) {
         return 0;
@@ -107,7 +107,7 @@ uint32_t Grid::row(double y) const noexcept {
 
 // Maps every box to its range of cells, and counts the boxes at home in each cell; the
 // number of entries, or more than `max_entries` as soon as they are too many.
-size_t Grid::map(const std::vector<Box> &boxes, size_t max_entries) {
+size_t UniformGrid::map(const std::vector<Box> &boxes, size_t max_entries) {
     ranges_.resize(boxes.size());
     home_.assign(size_t{columns_} * rows_ * sets_ + 1, 0);
     size_t entries = 0;
@@ -121,7 +121,7 @@ size_t Grid::map(const std::vector<Box> &boxes, size_t max_entries) {
     return entries;
 }
 
-bool Grid::plan(const std::vector<Box> &boxes, double cell, size_t max_entries) {
+bool UniformGrid::plan(const std::vector<Box> &boxes, double cell, size_t max_entries) {
     // The extent: the finite span edges (x itself where x1 or x2 is infinite).
     constexpr double kInf = std::numeric_limits<double>::infinity();
     double left = kInf, right = -kInf, top = kInf, bottom = -kInf;
@@ -172,7 +172,7 @@ bool Grid::plan(const std::vector<Box> &boxes, double cell, size_t max_entries) 
     }
 }
 
-void Grid::fill(const std::vector<Box> &boxes) {
+void UniformGrid::fill(const std::vector<Box> &boxes) {
     size_t n = boxes.size();
     size_t slots = size_t{columns_} * rows_ * sets_;
     // The boxes by home cell (counted by map()): their positions scattered, then the boxes
@@ -235,7 +235,8 @@ void Grid::fill(const std::vector<Box> &boxes) {
     spills_.pop_back();
 }
 
-bool Grid::build(const std::vector<Box> &boxes, bool between, double cell, size_t max_entries) {
+bool UniformGrid::build(const std::vector<Box> &boxes, bool between, double cell,
+                        size_t max_entries) {
     between_ = between;
     sets_ = between ? 2 : 1;
     boxes_.clear();
@@ -251,12 +252,12 @@ bool Grid::build(const std::vector<Box> &boxes, bool between, double cell, size_
     return true;
 }
 
-size_t Grid::bytes() const noexcept {
+size_t UniformGrid::bytes() const noexcept {
     return held(ranges_) + held(sorted_ranges_) + held(order_) + held(boxes_) + held(home_) +
            held(spill_) + held(spills_);
 }
 
-void Grid::release() noexcept {
+void UniformGrid::release() noexcept {
     drop(ranges_);
     drop(order_);
     drop(sorted_ranges_);
@@ -266,8 +267,9 @@ void Grid::release() noexcept {
     drop(spills_);
 }
 
-template <bool kBetween> bool Grid::pairs_in(std::vector<Pair> &out, const Budget &budget) const {
-    Writer writer(out);
+template <bool kBetween>
+bool UniformGrid::pairs_in(std::vector<Pair> &out, const Budget &budget) const {
+    PairWriter writer(out);
     size_t before = writer.end();
     size_t candidates = 0;
     const Box *boxes = boxes_.data();
@@ -345,8 +347,8 @@ template <bool kBetween> bool Grid::pairs_in(std::vector<Pair> &out, const Budge
     return true;
 }
 
-bool Grid::pairs(std::vector<Pair> &out, const Budget &budget) const {
+bool UniformGrid::pairs(std::vector<Pair> &out, const Budget &budget) const {
     return between_ ? pairs_in<true>(out, budget) : pairs_in<false>(out, budget);
 }
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine

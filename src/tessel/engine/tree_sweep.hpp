@@ -1,8 +1,9 @@
-// Overlapping pairs among many boxes, by one sweep along x with an interval tree: no Python
-// objects, no failures but running out of memory (std::bad_alloc). The kernel that no input
-// defeats; the faster ones (kernels.hpp) hand it what defeats them.
-#ifndef TESSEL_COLLIDE_SWEEP_HPP
-#define TESSEL_COLLIDE_SWEEP_HPP
+// The interval-tree sweep, the pair kernel that no input defeats: one sweep along x, with
+// the y extents of the boxes still open in an interval tree (tree_sweep.cpp says why it finds
+// every pair). The faster kernels (pair_kernels.hpp) hand it what defeats them. No failures
+// but running out of memory (std::bad_alloc).
+#ifndef TESSEL_ENGINE_TREE_SWEEP_HPP
+#define TESSEL_ENGINE_TREE_SWEEP_HPP
 
 #include <cstddef>
 #include <memory>
@@ -10,9 +11,9 @@
 
 #include "boxes.hpp"
 
-namespace tessel::collide {
+namespace tessel::engine {
 
-// The sweep, with the memory it keeps from one call to the next.
+// The interval-tree sweep, with the memory it keeps from one call to the next.
 class TreeSweep {
   public:
     TreeSweep();
@@ -31,6 +32,6 @@ class TreeSweep {
     std::unique_ptr<Memory> m_;
 };
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine
 
 #endif

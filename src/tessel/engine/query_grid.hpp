@@ -1,6 +1,6 @@
-// A grid that finds the boxes one rect or point may touch by visiting a few cells instead of
-// every box: the index's search structure (index.hpp). Boxes come packed, x, y, w, h per
-// slot, as the index keeps them; no Python objects, no failures but running out of memory
+// The query grid, the index's search structure (collide/index.hpp): it finds the boxes one
+// rect or point may touch by visiting a few cells instead of every box. Boxes come packed,
+// x, y, w, h per slot (Row), as the index keeps them; no failures but running out of memory
 // (std::bad_alloc).
 //
 // Each box is entered once, in one cell, in the level of its size: level k has square cells
@@ -15,8 +15,8 @@
 //
 // Once built, a grid is not changed while anyone else may read it: the index shares grids
 // between its geometries (std::shared_ptr) and builds only into one it alone holds.
-#ifndef TESSEL_COLLIDE_QUERY_GRID_HPP
-#define TESSEL_COLLIDE_QUERY_GRID_HPP
+#ifndef TESSEL_ENGINE_QUERY_GRID_HPP
+#define TESSEL_ENGINE_QUERY_GRID_HPP
 
 #include <algorithm>
 #include <cmath>
@@ -31,46 +31,9 @@
 
 #include "boxes.hpp"
 #include "budget.hpp"
+#include "hits.hpp"
 
-namespace tessel::collide {
-
-// One packed box: what the index's `boxes` view shows per rect.
-struct Row {
-    double x, y, w, h;
-};
-
-// A rect's edges as the collision rules compute them (each sum one rounded double addition).
-inline Bounds bounds_of(const Row &r) noexcept { return {r.x, r.x + r.w, r.y, r.y + r.h}; }
-
-// Slot numbers found by a query, appended without a branch per candidate: each candidate is
-// written past the end and kept by moving the end.
-class Hits {
-  public:
-    void clear() noexcept { size_ = 0; }
-    size_t size() const noexcept { return size_; }
-    uint32_t *begin() noexcept { return v_.data(); }
-    uint32_t *end() noexcept { return v_.data() + size_; }
-    uint32_t operator[](size_t i) const noexcept { return v_[i]; }
-    // Room for `more` candidates past the end; where to write them.
-    uint32_t *room(size_t more) {
-        if (v_.size() < size_ + more) {
-            v_.resize(size_ + more + 64);
-        }
-        return v_.data() + size_;
-    }
-    void keep(size_t kept) noexcept { size_ += kept; }
-    void resize(size_t n) noexcept { size_ = n; }
-
-  private:
-    std::vector<uint32_t> v_;
-    size_t size_ = 0;
-};
-
-// The span of a query: [x1, x2] x [y1, y2] with x1 <= x2 and y1 <= y2, infinite edges
-// allowed, no NaN.
-struct QuerySpan {
-    double x1, x2, y1, y2;
-};
+namespace tessel::engine {
 
 class QueryGrid {
   public:
@@ -104,14 +67,18 @@ class QueryGrid {
     // Boxes [0, entered()) are in the grid (or aside); later ones are not.
     size_t entered() const noexcept { return entered_; }
 
-    // Appends every entered slot in a cell that the span may touch (aside ones excepted)
-    // and that `accept(slot)` accepts. Each slot is offered once; slots come in no order.
-    template <class Accept> void visit(const QuerySpan &q, Accept accept, Hits &out) const;
+    // Appends every entered slot in a cell that the span (boxes.hpp) may touch (aside ones
+    // excepted) and that `accept(slot)` accepts. Each slot is offered once; slots come in no
+    // order.
+    template <class Accept> void visit(const Span &q, Accept accept, Hits &out) const;
 
     // The slots kept aside, ascending.
     const std::vector<uint32_t> &aside() const noexcept { return aside_; }
 
-  private:
+    // The layout, read-only, for walks over the cells: visit()'s and pairs()'s, and others
+    // (a ray's, cell by cell). Each level with cells lays square cells of side `side` over
+    // the extent from (left(), top()), columns by rows, and holds the boxes of its size
+    // class; a box is entered in one cell of one level (the header's opening says which).
     struct Level {
         double limit;  // the largest span a box of this level may have
         double inv;    // 1 / the side of its cells
@@ -121,6 +88,45 @@ class QueryGrid {
         uint32_t base;     // its first cell in start_
         uint32_t planned;  // boxes it held when laid out
     };
+    // The cells of one level from column c0 to c1 and row r0 to r1, all included.
+    struct Cells {
+        uint32_t c0, c1, r0, r1;
+    };
+    double left() const noexcept { return left_; }
+    double top() const noexcept { return top_; }
+    // Calls f(level) for each level with cells, by size, smallest first.
+    template <class F> void each_level(F &&f) const {
+        for (uint32_t k : used_) {
+            f(levels_[k]);
+        }
+    }
+    // The column and row of a point on a level: the one map for entering and for querying,
+    // floored and clamped, which never decreases as x or y grows.
+    uint32_t column_of(const Level &l, double x) const noexcept {
+        return cell_of(across(l, x), l.last_column);
+    }
+    uint32_t row_of(const Level &l, double y) const noexcept {
+        return cell_of(down(l, y), l.last_row);
+    }
+    // The cells in which a box that the span `q` may touch can be entered, on level l: two
+    // cells before the span's own and one after (query_grid.cpp says why).
+    Cells reach(const Level &l, const Span &q) const noexcept {
+        return {cell_of(across(l, q.x1) - 2, l.last_column),
+                cell_of(across(l, q.x2) + 1, l.last_column), cell_of(down(l, q.y1) - 2, l.last_row),
+                cell_of(down(l, q.y2) + 1, l.last_row)};
+    }
+    // The slots entered in columns c0 to c1 of one row of level l: slot_at(p) for p in
+    // [first, end), ascending within each cell.
+    struct Run {
+        uint32_t first, end;
+    };
+    Run run(const Level &l, uint32_t row, uint32_t c0, uint32_t c1) const noexcept {
+        size_t cells = l.base + size_t{row} * l.columns;
+        return {start_[cells + c0], start_[cells + c1 + 1]};
+    }
+    uint32_t slot_at(uint32_t p) const noexcept { return slots_[p]; }
+
+  private:
     // The cell a box was entered in (exact: there are at most 2^24 columns and rows).
     struct Place {
         float column, row;
@@ -228,19 +234,15 @@ inline double QueryGrid::Keeper::drift(size_t slot, const Row &b) const noexcept
 #endif
 }
 
-template <class Accept> void QueryGrid::visit(const QuerySpan &q, Accept accept, Hits &out) const {
+template <class Accept> void QueryGrid::visit(const Span &q, Accept accept, Hits &out) const {
     for (uint32_t k : used_) {
         const Level &l = levels_[k];
-        uint32_t c0 = cell_of(across(l, q.x1) - 2, l.last_column);
-        uint32_t c1 = cell_of(across(l, q.x2) + 1, l.last_column);
-        uint32_t r0 = cell_of(down(l, q.y1) - 2, l.last_row);
-        uint32_t r1 = cell_of(down(l, q.y2) + 1, l.last_row);
-        for (uint32_t r = r0; r <= r1; ++r) {
-            size_t cell = l.base + size_t{r} * l.columns;
-            uint32_t from = start_[cell + c0], to = start_[cell + c1 + 1];
-            uint32_t *w = out.room(to - from);
+        Cells cells = reach(l, q);
+        for (uint32_t r = cells.r0; r <= cells.r1; ++r) {
+            Run found = run(l, r, cells.c0, cells.c1);
+            uint32_t *w = out.room(found.end - found.first);
             size_t kept = 0;
-            for (uint32_t p = from; p < to; ++p) {
+            for (uint32_t p = found.first; p < found.end; ++p) {
                 uint32_t slot = slots_[p];
                 w[kept] = slot;
                 kept += accept(slot);
@@ -250,6 +252,6 @@ template <class Accept> void QueryGrid::visit(const QuerySpan &q, Accept accept,
     }
 }
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine
 
 #endif

@@ -1,20 +1,34 @@
-// Boxes as the pair kernels see them: a rect's edges as doubles, the overlap rule on them,
-// and the pairs they report. No Python objects.
-#ifndef TESSEL_COLLIDE_BOXES_HPP
-#define TESSEL_COLLIDE_BOXES_HPP
+// The engine's records of a rect and the collision rules on them: a rect's values as the
+// index packs them (Row), its edges as doubles (Bounds), its extent on each axis (Span), the
+// overlap and containment rules of Rect.collide_rect and Rect.collide_point on those, and the
+// boxes and pairs the pair kernels take and report.
+//
+// The engine (src/tessel/engine) is plain C++ over these records: it includes no header of
+// the interpreter, nor of the modules (tests/test_engine_room.py checks), so that it can be
+// built and tested without one.
+#ifndef TESSEL_ENGINE_BOXES_HPP
+#define TESSEL_ENGINE_BOXES_HPP
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
 
-namespace tessel::collide {
+namespace tessel::engine {
+
+// A rect's values, x, y, w, h, as doubles: one packed box of an index, what its `boxes`
+// view shows per rect.
+struct Row {
+    double x, y, w, h;
+};
 
 // A rect's edges as doubles: right = x + w and bottom = y + h, each one rounded sum, the
 // same value the interpreter's float addition gives.
 struct Bounds {
     double x, right, y, bottom;
 };
+
+inline Bounds bounds_of(const Row &r) noexcept { return {r.x, r.x + r.w, r.y, r.y + r.h}; }
 
 // The overlap rule, all four comparisons strict. Symmetric in a and b.
 inline bool overlap(const Bounds &a, const Bounds &b) noexcept {
@@ -57,7 +71,8 @@ inline Pair pair_of(const Box &a, const Box &b, bool between) noexcept {
 }
 
 // A box's extent on each axis, [min(x, right), max(x, right)] and likewise on y: the
-// edges themselves when the size is not negative.
+// edges themselves when the size is not negative. The span of a query is one too (a point's
+// is [px, px] x [py, py]): x1 <= x2 and y1 <= y2, infinite edges allowed, no NaN.
 struct Span {
     double x1, x2, y1, y2;
 };
@@ -67,6 +82,6 @@ inline Span span_of(const Bounds &b) noexcept {
             std::max(b.y, b.bottom)};
 }
 
-}  // namespace tessel::collide
+}  // namespace tessel::engine
 
 #endif
