@@ -61,8 +61,8 @@ PyMethodDef kFunctions[] = {
     {"fit", as_method(fit), METH_FASTCALL,
      PyDoc_STR("fit(r, bounds, /)\n--\n\n"
                "`r` scaled, keeping its aspect ratio, to the largest size that fits inside\n"
-               "`bounds`, centred on it. The factor is the smaller of |bounds.w| / |r.w| and\n"
-               "|bounds.h| / |r.h|, and the signs of r's size are kept.")},
+               "`bounds`, centred on it. The factor is the smaller of `|bounds.w| / |r.w|`\n"
+               "and `|bounds.h| / |r.h|`, and the signs of r's size are kept.")},
     {"contains", as_method(contains), METH_FASTCALL,
      PyDoc_STR("contains(a, b, /)\n--\n\n"
                "Whether `b` lies inside `a`, borders included: both of b's corners (x, y) and\n"
