@@ -10,6 +10,10 @@ from hypothesis import settings
 
 FREE_THREADED = bool(sysconfig.get_config_var("Py_GIL_DISABLED"))
 REPO = Path(__file__).resolve().parents[1]
+# Tests sit in a folder per module (rect, vectors, collide, geometry, package); what they
+# share sits in support/, importable from every one of them.
+SUPPORT = Path(__file__).resolve().parent / "support"
+sys.path.insert(0, str(SUPPORT))
 
 # scripts/test runs the suite in several passes, one of each kind below, and names the kind
 # of the current pass in TESSEL_PASS and the kinds of all its passes in TESSEL_PASSES. A

@@ -1,5 +1,5 @@
 """A small game as a user writes it: the short imports, a typed Index[Enemy], and tessel rects
-and vectors handed to pygame for drawing. tests/test_packaging.py checks it with
+and vectors handed to pygame for drawing. tests/package/test_packaging.py checks it with
 `mypy --strict` against pygame's own stubs, and runs it headless."""
 
 from __future__ import annotations

@@ -21,14 +21,14 @@ from pathlib import Path
 import pytest
 
 import tessel
-from conftest import FREE_THREADED, REPO
+from conftest import FREE_THREADED, REPO, SUPPORT
 from tessel import Rect
 
 # The wheel is built for, and installed into, the interpreter at hand: the default and the
 # free-threaded builds differ (ABI, tags); the debug and sanitizer builds add nothing.
 pytestmark = pytest.mark.passes("default", "free-threaded")
 
-TESTS = Path(__file__).parent
+TESTS = SUPPORT  # the typed programs
 PACKAGE = Path(tessel.__file__).parent
 HEADERS = {"tessel/include/tessel/rect.h", "tessel/include/tessel/vector2.h",
            "tessel/include/tessel/vector4.h"}
@@ -176,6 +176,6 @@ def test_installed_wheel_imports_every_module_with_stubs_and_headers(dist):
     assert all(Path(f).is_relative_to(target / "tessel") for f in json.loads(where))
     assert hits == repr([Rect(1, 2, 3, 4)])
     assert {str(p.relative_to(target)) for p in Path(include).rglob("*.h")} == HEADERS
-    # The same headers that tests/test_clients.py builds its clients against.
+    # The same headers that tests/package/test_clients.py builds its clients against.
     for header in HEADERS:
         assert (target / header).read_bytes() == (PACKAGE.parent / header).read_bytes()

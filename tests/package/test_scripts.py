@@ -58,7 +58,7 @@ def test_a_run_that_selects_no_test_fails():
 @pytest.mark.parametrize("verbosity", ["-qq", "-v"])
 def test_the_closing_line_counts_the_tests_at_any_verbosity(verbosity):
     result = run_test_script(verbosity, "-k", "example_scene or provisioning",
-                             "tests/test_scripts.py")
+                             "tests/package/test_scripts.py")
     assert result.returncode == 0, result.stderr
     assert result.stdout.splitlines()[-1] == "total: 2 passed, 0 failed, 0 skipped"
 

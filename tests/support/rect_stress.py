@@ -1,6 +1,6 @@
 """Threads sharing rects: readers of every operation against writers of components and of
-whole fields. Run by tests/test_rect_threads.py in a fresh interpreter with the GIL forced
-off; usable by hand:  PYTHON_GIL=0 python3.13t tests/rect_stress.py ROUNDS LOOPS [SECONDS]
+whole fields. Run by tests/rect/test_rect_threads.py in a fresh interpreter with the GIL forced
+off; usable by hand:  PYTHON_GIL=0 python3.13t tests/support/rect_stress.py ROUNDS LOOPS [SECONDS]
 
 Prints one JSON line: rounds run, operations done, expected errors (AttributeError from a
 field that a writer has just set to None) and every unexpected error. A crash shows as the

@@ -2,7 +2,7 @@
 replace their vectors (with new ones and with None) neither crash nor see anything but
 vectors or None in a field. Free-threaded interpreters only.
 
-Each run is a fresh interpreter with PYTHON_GIL=0 running tests/rect_stress.py: 4 threads,
+Each run is a fresh interpreter with PYTHON_GIL=0 running tests/support/rect_stress.py: 4 threads,
 up to ROUNDS rounds of LOOPS passes over their operations, cut off after a few seconds.
 Before reads and replacements of a field were made atomic with respect to each other, a
 run of this size failed 21 times in 30 (a segmentation fault, a hang, or a freed vector's
@@ -18,10 +18,11 @@ from pathlib import Path
 
 import pytest
 
+from conftest import SUPPORT
 from rect_support import FREE_THREADED
 
 RUNS, ROUNDS, LOOPS, SECONDS = 8, 4, 3000, 3
-SCRIPT = Path(__file__).with_name("rect_stress.py")
+SCRIPT = SUPPORT / "rect_stress.py"
 
 # Each run starts its own interpreter with its own threads: the parallel pass adds nothing.
 pytestmark = [pytest.mark.skipif(not FREE_THREADED, reason="needs a free-threaded interpreter"),

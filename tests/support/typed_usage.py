@@ -1,4 +1,4 @@
-"""Typical uses of the package, checked with `mypy --strict` by tests/test_packaging.py
+"""Typical uses of the package, checked with `mypy --strict` by tests/package/test_packaging.py
 against the installed stubs: every line must type-check, and every assert_type must hold."""
 
 import copy

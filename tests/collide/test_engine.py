@@ -1,4 +1,4 @@
-"""The engine's own tests (tests/engine/engine_test.cpp): its kernels, query grid, orders,
+"""The engine's own tests (tests/collide/engine/engine_test.cpp): its kernels, query grid, orders,
 counts and pool checked against plain loops, in C++ with no interpreter, as the build made
 them (under the sanitizers in the sanitizer pass)."""
 

@@ -21,7 +21,7 @@ MAIN_SYMBOL = "__pyx_module_is_main_tessel__rect__rect"
 
 def named_tests():
     """(file, test) of every test the contract names, as `tests/<file>.py::<test>`."""
-    return re.findall(r"tests/(test_\w+\.py)::(test_\w+)", CONTRACT.read_text())
+    return re.findall(r"tests/((?:\w+/)*test_\w+\.py)::(test_\w+)", CONTRACT.read_text())
 
 
 def test_every_test_the_contract_names_exists():
