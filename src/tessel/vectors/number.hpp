@@ -1,10 +1,13 @@
 // A vector's number protocol: +, - and unary forms with vectors, * and / with numbers, and
-// their in-place forms. Results are of the exact type, whatever the operands' types; an
-// operand of another kind gives NotImplemented, so that the other operand may answer.
+// their in-place forms; and its truth, false for the zero vector as for a zero number. Results are
+// of the exact type, whatever the operands' types; an operand of another kind gives NotImplemented,
+// so that the other operand may answer.
 #ifndef TESSEL_VECTORS_NUMBER_HPP
 #define TESSEL_VECTORS_NUMBER_HPP
 
 #include <Python.h>
+
+#include <algorithm>
 
 #include "vectors/operands.hpp"
 
@@ -70,6 +73,12 @@ template <class Spec> struct VectorNumber : VectorOperands<Spec> {
     }
     static PyObject *nb_positive(PyObject *self) {
         return mapped(self, [](double c) { return c; });
+    }
+
+    // A NaN component is true, as a NaN float is; -0.0 is zero.
+    static int nb_bool(PyObject *self) {
+        Values v = load(self);
+        return std::find_if(v.begin(), v.end(), [](double c) { return c != 0.0; }) != v.end();
     }
 
     // The factor of v * k or v / k: a number, and for a division one that is not zero. An
