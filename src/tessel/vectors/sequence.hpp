@@ -80,9 +80,15 @@ template <class Spec> struct VectorSequence : VectorOperands<Spec> {
     // it (the same errors, a negative index counted from the type's length) and for a slice.
     // Slot wrappers, so the interpreter's own messages are repeated here.
     static bool index_of_key(PyObject *self, PyObject *key, Py_ssize_t &i) {
-        i = PyNumber_AsSsize_t(key, PyExc_IndexError);
-        if (i == -1 && PyErr_Occurred()) {
-            return false;
+        // An exact int of one digit is its own index, as PyNumber_AsSsize_t would give it.
+        if (PyLong_CheckExact(key) &&
+            PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject *>(key))) {
+            i = PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject *>(key));
+        } else {
+            i = PyNumber_AsSsize_t(key, PyExc_IndexError);
+            if (i == -1 && PyErr_Occurred()) {
+                return false;
+            }
         }
         if (i < 0) {
             Py_ssize_t length = Py_TYPE(self)->tp_as_sequence->sq_length(self);
@@ -111,7 +117,7 @@ template <class Spec> struct VectorSequence : VectorOperands<Spec> {
     }
 
     static PyObject *mp_subscript(PyObject *self, PyObject *key) {
-        if (PyIndex_Check(key)) {
+        if (PyLong_CheckExact(key) || PyIndex_Check(key)) {
             Py_ssize_t i;
             return index_of_key(self, key, i) ? sq_item(self, i) : nullptr;
         }
@@ -153,7 +159,7 @@ template <class Spec> struct VectorSequence : VectorOperands<Spec> {
 
     // The values are read whole before any component is written.
     static int mp_ass_subscript(PyObject *self, PyObject *key, PyObject *value) {
-        if (PyIndex_Check(key)) {
+        if (PyLong_CheckExact(key) || PyIndex_Check(key)) {
             Py_ssize_t i;
             return index_of_key(self, key, i) ? sq_ass_item(self, i, value) : -1;
         }
