@@ -117,11 +117,12 @@ template <class Spec> struct VectorSequence : VectorOperands<Spec> {
     }
 
     static PyObject *mp_subscript(PyObject *self, PyObject *key) {
-        if (PyLong_CheckExact(key) || PyIndex_Check(key)) {
-            Py_ssize_t i;
-            return index_of_key(self, key, i) ? sq_item(self, i) : nullptr;
-        }
+        // A slice has no index conversion: asked first, it spares slices the question.
         if (!PySlice_Check(key)) {
+            Py_ssize_t i;
+            if (PyLong_CheckExact(key) || PyIndex_Check(key)) {
+                return index_of_key(self, key, i) ? sq_item(self, i) : nullptr;
+            }
             not_an_index(key);
             return nullptr;
         }
@@ -159,11 +160,11 @@ template <class Spec> struct VectorSequence : VectorOperands<Spec> {
 
     // The values are read whole before any component is written.
     static int mp_ass_subscript(PyObject *self, PyObject *key, PyObject *value) {
-        if (PyLong_CheckExact(key) || PyIndex_Check(key)) {
-            Py_ssize_t i;
-            return index_of_key(self, key, i) ? sq_ass_item(self, i, value) : -1;
-        }
         if (!PySlice_Check(key)) {
+            Py_ssize_t i;
+            if (PyLong_CheckExact(key) || PyIndex_Check(key)) {
+                return index_of_key(self, key, i) ? sq_ass_item(self, i, value) : -1;
+            }
             not_an_index(key);
             return -1;
         }
