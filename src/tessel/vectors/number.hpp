@@ -7,7 +7,11 @@
 
 #include <Python.h>
 
-#include <algorithm>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+#include <utility>
 
 #include "vectors/operands.hpp"
 
@@ -17,11 +21,13 @@ template <class Spec> struct VectorNumber : VectorOperands<Spec> {
     using Base = VectorOperands<Spec>;
     using Base::is_vector;
     using Base::load;
+    using Base::load_stored;
     using Base::make;
     using Base::N;
     using Base::operand;
     using Base::scalar;
     using Base::update;
+    using typename Base::T;
     using typename Base::Values;
 
     static PyObject *failed(Read r) {
@@ -75,10 +81,15 @@ template <class Spec> struct VectorNumber : VectorOperands<Spec> {
         return mapped(self, [](double c) { return c; });
     }
 
-    // A NaN component is true, as a NaN float is; -0.0 is zero.
+    // A NaN component is true, as a NaN float is; -0.0 is zero. A component is zero exactly
+    // when no bit but its sign is set, so the bits of all are or-ed and tested once.
     static int nb_bool(PyObject *self) {
-        Values v = load(self);
-        return std::find_if(v.begin(), v.end(), [](double c) { return c != 0.0; }) != v.end();
+        using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>;
+        Bits any = [self]<std::size_t... i>(std::index_sequence<i...>) {
+            return (std::bit_cast<Bits>(load_stored(self, Py_ssize_t(i))) | ...);
+        }
+        (std::make_index_sequence<std::size_t(N)>());
+        return (any & ~(Bits(1) << (8 * sizeof(T) - 1))) != 0;
     }
 
     // The factor of v * k or v / k: a number, and for a division one that is not zero. An
