@@ -55,6 +55,30 @@ CASES = [
      "v.clamp_magnitude(1.0, 2.0)"),
     ("v.reflect(w)", "v.reflect(w)", "v.reflect(w)"),
     ("v.project(w)", "v.project(w)", "v.project(w)"),
+    # In-place forms (each statement leaves v on the path it times), and the rest of the
+    # third step; the reference's methods of the same name.
+    ("v.normalize_ip()", "v.normalize_ip()", "v.normalize_ip()"),
+    ("v.scale_to_length(2.0)", "v.scale_to_length(2.0)", "v.scale_to_length(2.0)"),
+    ("v.clamp_magnitude_ip(2.0); v *= 2.5", "v.clamp_magnitude_ip(2.0); v *= 2.5",
+     "v.clamp_magnitude_ip(2.0); v *= 2.5"),
+    ("v.reflect_ip(w)", "v.reflect_ip(w)", "v.reflect_ip(w)"),
+    ("v.rotate_ip(30)", "v.rotate_ip(30)", "v.rotate_ip(30)"),
+    ("v.rotate_rad_ip(0.5)", "v.rotate_rad_ip(0.5)", "v.rotate_rad_ip(0.5)"),
+    ("v.move_towards(w, 0.5)", "v.move_towards(w, 0.5)", "v.move_towards(w, 0.5)"),
+    ("v.move_towards_ip(w, -0.1)", "v.move_towards_ip(w, -0.1)", "v.move_towards_ip(w, -0.1)"),
+    ("v.update(1.5, 2.5)", "v.update(1.5, 2.5)", "v.update(1.5, 2.5)"),
+    ("v.update((1.5, 2.5))", "v.update(t)", "v.update(t)"),
+    ("v.distance_squared_to(w)", "v.distance_squared_to(w)", "v.distance_squared_to(w)"),
+    ("v.is_normalized()", "v.is_normalized()", "v.is_normalized()"),
+    ("v.cross(w)", "v.cross(w)", "v.cross(w)"),
+    ("v.slerp(w, 0.5)", "v.slerp(w, 0.5)", "v.slerp(w, 0.5)"),
+    ("bool(v)", "bool(v)", "bool(v)"),
+    ("1.5 in v", "1.5 in v", "1.5 in v"),
+    ("round(v)", "round(v)", "round(v)"),
+    ("round(v, 2)", "round(v, 2)", "round(v, 2)"),
+    ("v[:]", "v[:]", "v[:]"),
+    ("v[::-1]", "v[::-1]", "v[::-1]"),
+    ("v[:] = (1.5, 2.5)", "v[:] = t", "v[:] = t"),
 ]
 
 SETUP = """\

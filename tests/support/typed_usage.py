@@ -55,6 +55,18 @@ assert_type(velocity.angle_to((1, 0)), float)
 length, degrees = velocity.as_polar()
 assert_type(Vector2.from_polar((length, degrees)), Vector2)
 assert_type(Vector4(r.get_tuple()).clamp_magnitude(2).reflect(memoryview(b"").cast("d")), Vector4)
+velocity.normalize_ip()
+velocity.scale_to_length(2)
+velocity.update(1, 2.5)
+velocity.update((3.0, 4.0))
+velocity.move_towards_ip((0, 0), 0.5)
+velocity.rotate_ip(90)
+velocity[:] = (1.0, 2.0)
+assert_type(velocity.move_towards((0, 0), 1).slerp((1, 0), 0.5).cross((0, 1)), float)
+assert_type(velocity[::-1], list[float])
+assert_type(round(velocity, 2), Vector2)
+assert_type(round(Vector4(1, 2, 3, 4)), Vector4)
+assert_type(2.0 in velocity and bool(velocity) and velocity.is_normalized(), bool)
 
 from tessel import geometry
 

@@ -59,6 +59,38 @@ def fold(values):
     return reduce(operator.add, values, 0.0)
 
 
+def model_length(values):
+    """The square root of the squares summed in order, where that sum is representable
+    without loss (and for a NaN or an infinity); elsewhere None: the length is then the true
+    one, which the caller takes from math.hypot."""
+    squares = fold(c * c for c in values)
+    if 2.0 ** -969 <= squares < math.inf or not all(map(math.isfinite, values)):
+        return math.sqrt(squares)
+    return None
+
+
+def check_length(actual, values):
+    expected = model_length(values)
+    if expected is None:
+        assert math.isclose(actual, math.hypot(*values), rel_tol=2 ** -50, abs_tol=2 ** -1072)
+    else:
+        same([actual], [expected])
+
+
+def model_lerp(a, b, t):
+    """a + (b - a) * t, except: exactly a at t = 0 and b at t = 1; never past b before t = 1
+    nor short of it after; and each end weighted on its own when b - a overflows."""
+    if t == 0:
+        return a
+    if t == 1:
+        return b
+    if math.isinf(b - a) and math.isfinite(a) and math.isfinite(b):
+        return t * b + (1 - t) * a
+    x = a + (b - a) * t
+    return min(x, b) if (t < 1) == (b > a) else max(x, b)
+
+
+
 class Seq:
     """A sequence of numbers that is no tuple or list: how another library's vector looks."""
 

@@ -20,8 +20,8 @@ from conftest import FREE_THREADED, growth
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
-from vector_support import (Seq, float32, fold, kinds, make, numpy, pygame_math,
-                            same)
+from vector_support import (KINDS, KIND_IDS, Seq, check_length, float32, fold, kinds, make,
+                            model_length, model_lerp, numpy, pygame_math, same)
 
 
 class Sub2(Vector2):
@@ -38,37 +38,6 @@ SUBTYPES = {Vector2: Sub2, Vector4: Sub4}
 numbers = st.one_of(st.floats(), st.sampled_from([-0.0, 3.5e38, -1e39, 1e-46]),
                     st.integers(-2 ** 64, 2 ** 64))
 components = st.lists(numbers, min_size=4, max_size=4)
-
-
-def model_length(values):
-    """The square root of the squares summed in order, where that sum is representable
-    without loss (and for a NaN or an infinity); elsewhere None: the length is then the true
-    one, which the caller takes from math.hypot."""
-    squares = fold(c * c for c in values)
-    if 2.0 ** -969 <= squares < math.inf or not all(map(math.isfinite, values)):
-        return math.sqrt(squares)
-    return None
-
-
-def check_length(actual, values):
-    expected = model_length(values)
-    if expected is None:
-        assert math.isclose(actual, math.hypot(*values), rel_tol=2 ** -50, abs_tol=2 ** -1072)
-    else:
-        same([actual], [expected])
-
-
-def model_lerp(a, b, t):
-    """a + (b - a) * t, except: exactly a at t = 0 and b at t = 1; never past b before t = 1
-    nor short of it after; and each end weighted on its own when b - a overflows."""
-    if t == 0:
-        return a
-    if t == 1:
-        return b
-    if math.isinf(b - a) and math.isfinite(a) and math.isfinite(b):
-        return t * b + (1 - t) * a
-    x = a + (b - a) * t
-    return min(x, b) if (t < 1) == (b > a) else max(x, b)
 
 
 # How an operand is handed over: the vector type itself, or N numbers in a tuple, a list,
@@ -134,42 +103,125 @@ def test_scaling_and_signs_match_the_model(kind, how, a, k):
 
 @kinds
 @pytest.mark.parametrize("method", ["length", "length_squared", "dot", "distance_to",
-                                    "normalized", "lerp", "copy"])
+                                    "distance_squared_to", "normalized", "scale_to_length",
+                                    "is_normalized", "lerp", "copy"])
 @given(a=components, b=components, t=numbers, form=st.sampled_from(list(FORMS)))
 def test_methods_match_the_model(kind, method, a, b, t, form):
     v = make(kind, a)
     va = kind.values(v)
     w = FORMS[form](kind, b[:kind.size])
     wb = kind.values(w) if form == "vector" else tuple(float(c) for c in b[:kind.size])
-    if method == "normalized" and not any(va):
+    if method in ("normalized", "scale_to_length") and not any(va):
         with pytest.raises(ValueError, match="length zero"):
-            v.normalized()
+            v.normalized() if method == "normalized" else v.scale_to_length(t)
+        same(kind.values(v), va)
         return
-    args = {"dot": (w,), "distance_to": (w,), "lerp": (w, t)}.get(method, ())
+    args = {"dot": (w,), "distance_to": (w,), "distance_squared_to": (w,), "lerp": (w, t),
+            "scale_to_length": (t,)}.get(method, ())
     result = getattr(v, method)(*args)
     if method in ("length", "distance_to"):
         check_length(result, [x - y for x, y in zip(va, wb)] if args else va)
         same(kind.values(v), va)
         return
-    if method == "normalized" and model_length(va) is None:
+    if method in ("normalized", "scale_to_length") and model_length(va) is None:
+        assume(method == "normalized")  # the scale is the edge tests' (test_vector_geometry)
         unit = [c / max(map(abs, va)) for c in va]  # the direction, of a length near 1
         for c, r in zip(unit, kind.values(result)):
             assert math.isclose(r, c / math.hypot(*unit), rel_tol=2 ** -50, abs_tol=2 ** -1072)
         same(kind.values(v), va)
         return
+    # Within 16 epsilons of the stored type: what normalized() gives always is.
+    tolerance = 16 * (2.0 ** -23 if kind.size == 2 else 2.0 ** -52)
     model = {
         "length_squared": lambda: fold(c * c for c in va),
         "dot": lambda: fold(x * y for x, y in zip(va, wb)),
+        "distance_squared_to": lambda: fold((x - y) * (x - y) for x, y in zip(va, wb)),
         "normalized": lambda: [kind.narrow(c / model_length(va)) for c in va],
+        "scale_to_length": lambda: [kind.narrow(c / model_length(va) * float(t)) for c in va],
+        "is_normalized": lambda: abs(fold(c * c for c in va) - 1) <= tolerance,
         "lerp": lambda: [kind.narrow(model_lerp(x, y, float(t))) for x, y in zip(va, wb)],
         "copy": lambda: va,
     }[method]
-    if isinstance(result, float):
+    if method == "scale_to_length":  # in place
+        assert result is None
+        same(kind.values(v), model())
+        return
+    if isinstance(result, bool):
+        assert result is model()
+    elif isinstance(result, float):
         same([result], [model()])
     else:
         assert type(result) is kind.type and result is not v
         same(kind.values(result), model())
+    assert method != "normalized" or not all(map(math.isfinite, va)) or result.is_normalized()
     same(kind.values(v), va)
+
+
+def outcome(call):
+    try:
+        return call()
+    except Exception as error:  # noqa: BLE001 (the outcome compared is any error)
+        return error
+
+
+# An in-place form beside what it mirrors: the method of that name (None: the constructor)
+# and its arguments, as (args, kwargs), some of them wrong.
+def _vectors(kind):
+    return st.one_of(st.builds(lambda f, c: FORMS[f](kind, c[:kind.size]),
+                               st.sampled_from(list(FORMS)), components),
+                     st.sampled_from(["ab", None, (1.0,) * (kind.size + 1)]))
+
+
+def _arguments(*parts):
+    return st.tuples(*parts).map(lambda args: (args, {}))
+
+
+anything_numeric = st.one_of(numbers, st.floats(0, 1e7), st.sampled_from(["1", None]))
+MIRRORS = {
+    "normalize_ip": ("normalized", lambda kind: _arguments()),
+    "clamp_magnitude_ip": ("clamp_magnitude", lambda kind: st.one_of(
+        _arguments(anything_numeric), _arguments(anything_numeric, anything_numeric),
+        _arguments(), _arguments(numbers, numbers, numbers))),
+    "reflect_ip": ("reflect", lambda kind: _arguments(_vectors(kind))),
+    "move_towards_ip": ("move_towards", lambda kind: st.one_of(
+        _arguments(_vectors(kind), anything_numeric), _arguments(_vectors(kind)))),
+    "rotate_ip": ("rotate", lambda kind: _arguments(anything_numeric)),
+    "rotate_rad_ip": ("rotate_rad", lambda kind: _arguments(anything_numeric)),
+    "update": (None, lambda kind: st.one_of(
+        st.tuples(st.lists(numbers, max_size=kind.size + 1).map(tuple),
+                  st.dictionaries(st.sampled_from(["x", "y", "w", "q"]), numbers, max_size=2)),
+        _arguments(_vectors(kind)))),
+}
+
+
+@pytest.mark.parametrize("kind, form", [
+    (kind, form) for kind in KINDS for form in MIRRORS
+    if kind.size == 2 or not form.startswith("rotate")],
+    ids=[f"{i}-{form}" for kind, i in zip(KINDS, KIND_IDS) for form in MIRRORS
+         if kind.size == 2 or not form.startswith("rotate")])
+@given(a=components, data=st.data())
+def test_in_place_forms_change_the_vector_as_what_they_mirror_makes_one(kind, form, a, data):
+    """Every holder of the vector sees the change; the vector keeps its type; a failure
+    raises what the method raises (named for the form) and changes nothing."""
+    mirror, arguments = MIRRORS[form]
+    args, kwargs = data.draw(arguments(kind))
+    v = SUBTYPES[kind.type](*kind.values(make(kind, a)))
+    before = kind.values(v)
+    make_one = kind.type if mirror is None else getattr(v, mirror)
+    expected = outcome(lambda: make_one(*args, **kwargs))
+    holders = [Rect(v, (1, 1)), Rect((0, 0), v)] if kind.size == 2 else []
+    got = outcome(lambda: getattr(v, form)(*args, **kwargs))
+    if isinstance(expected, Exception):
+        named = f"{kind.type.__name__}()" if mirror is None else f"{mirror}()"
+        assert type(got) is type(expected)
+        assert str(got).replace(f"{form}()", named) == str(expected)
+        same(kind.values(v), before)
+        return
+    assert got is None and type(v) is SUBTYPES[kind.type]
+    same(kind.values(v), kind.values(expected))
+    if holders:
+        assert holders[0].position is v and holders[1].size is v
+        same([holders[0].x, holders[0].y, holders[1].w, holders[1].h], kind.values(v) * 2)
 
 
 @kinds
@@ -192,6 +244,68 @@ def test_a_fixed_sequence_of_its_components(kind, a, item):
         del v[0]
     with pytest.raises(TypeError):
         v[0] = "1.0"
+
+
+# Slices of every kind within a few steps of either end.
+slices = st.builds(slice, st.one_of(st.none(), st.integers(-6, 6)),
+                   st.one_of(st.none(), st.integers(-6, 6)),
+                   st.one_of(st.none(), st.integers(-3, 3).filter(bool)))
+
+
+@kinds
+@given(a=components, where=slices, data=st.data())
+def test_slices_membership_and_truth_are_those_of_the_tuple_of_components(kind, a, where, data):
+    v = make(kind, a)
+    t = kind.values(v)
+    got = v[where]
+    assert type(got) is list
+    same(got, list(t)[where])
+    assert bool(v) is any(t)
+    # Beside any number, the integers next to integral components: beyond 2**53 a float
+    # conversion would call them equal.
+    k = data.draw(st.one_of(numbers, st.sampled_from(t).map(
+        lambda c: int(c) + 1 if math.isfinite(c) and c == int(c) else c)))
+    assert (k in v) is any(k == c for c in t)  # by value: a NaN is in no vector
+    n = len(range(*where.indices(kind.size)))
+    size = data.draw(st.sampled_from([n, n, n, n + 1, max(n - 1, 0)]))
+    values = data.draw(st.lists(numbers, min_size=size, max_size=size))
+    w = FORMS[data.draw(st.sampled_from([f for f in FORMS if f not in FOREIGN]))](kind, values)
+    wb = kind.values(w) if isinstance(w, kind.type) else [float(c) for c in values]
+    expected = list(t)
+    if len(wb) != n:
+        with pytest.raises(TypeError, match="slice assignment takes a sequence of as many"):
+            v[where] = w
+    else:
+        expected[where] = [kind.narrow(c) for c in wb]
+        v[where] = w
+    same(kind.values(v), expected)
+
+
+@kinds
+@given(data=st.data(), ndigits=st.one_of(st.none(), st.integers(-25, 25),
+                                         st.sampled_from([-400, 330, 2 ** 70])))
+def test_round_rounds_each_component_as_round_rounds_a_float(kind, data, ndigits):
+    """Then stores it as a component is. Without ndigits a float's round gives an int, and so
+    a zero without sign; infinities and NaN, for which it has none, stay."""
+    # Beside every kind of number, the doubles nearest to halves at that many digits: their
+    # product by 10**ndigits often rounds to the very half, which the exact value is not.
+    scale = 10.0 ** -(ndigits or 0) if abs(ndigits or 0) < 300 else 1.0
+    ties = st.builds(lambda k: (k + 0.5) * scale, st.integers(-10 ** 9, 10 ** 9))
+    v = make(kind, data.draw(st.lists(st.one_of(numbers, st.floats(width=32), ties),
+                                      min_size=4, max_size=4)))
+
+    def rounded(c):
+        if ndigits is not None:
+            return round(c, ndigits)
+        return float(round(c)) if math.isfinite(c) else c
+
+    expected = outcome(lambda: [kind.narrow(rounded(c)) for c in kind.values(v)])
+    result = outcome(lambda: round(v, ndigits) if ndigits is not None else round(v))
+    if isinstance(expected, Exception):
+        assert type(result) is type(expected) and str(result) == str(expected)
+        return
+    assert type(result) is kind.type
+    same(kind.values(result), expected)
 
 
 def test_unpacking():
@@ -269,7 +383,8 @@ def test_methods_reject_wrong_arguments(kind, call, bad):
 def test_subtypes_give_the_base_type_except_in_place(kind):
     sub = SUBTYPES[kind.type](*range(kind.size))
     for result in (sub + sub, sub - sub, sub * 2, 2 * sub, sub / 2, -sub, +sub, sub.copy(),
-                   sub.lerp(sub, 0.5), (sub + (1,) * kind.size).normalized()):
+                   sub.lerp(sub, 0.5), (sub + (1,) * kind.size).normalized(), round(sub),
+                   sub.move_towards(sub * 2, 1)):
         assert type(result) is kind.type
     same_object = sub
     sub += sub
@@ -281,6 +396,7 @@ def test_subtypes_give_the_base_type_except_in_place(kind):
 @kinds
 def test_in_place_forms_allocate_nothing(kind):
     v, w = kind.type(*range(kind.size)), kind.type()
+    axis, values = (1.0,) + (0.0,) * (kind.size - 1), tuple(range(1, kind.size + 1))
     tracemalloc.start()
     try:
         v += w
@@ -290,6 +406,16 @@ def test_in_place_forms_allocate_nothing(kind):
             v -= w
             v *= 1.0
             v /= 1.0
+            v.normalize_ip()
+            v.scale_to_length(2.0)
+            v.clamp_magnitude_ip(1.0, 3.0)
+            v.reflect_ip(axis)
+            v.move_towards_ip(w, 0.5)
+            v.update(values)
+            v[:] = values
+            if kind.size == 2:
+                v.rotate_ip(30)
+                v.rotate_rad_ip(0.5)
         assert tracemalloc.get_traced_memory()[0] == before
     finally:
         tracemalloc.stop()
@@ -329,14 +455,22 @@ def test_threads_share_a_vector_without_the_lock():
                     v -= zeros[i % 3]
                     v += zeros[i % 3]
                     v.x = 1.0
+                    v.update(*(2.0, -1.0) * (n // 2))
+                    v[::-1] = v
+                    v.reflect_ip((0.0,) * (n - 1) + (1.0,))
+                    v.clamp_magnitude_ip(0, 9)
+                    if n == 2:
+                        v.rotate_ip(180)
                 else:
                     got = [*v, v[0], v.x, *(v * 1.0), *-v, *v.lerp(v, 0.0), *v.lerp(v, 1.0),
-                           *v.clamp_magnitude(0, 9)]
+                           *v.clamp_magnitude(0, 9), *v[:], *round(v), *v.move_towards(v, 9)]
                     assert allowed.issuperset(got), got
                     repr(v); v == v; v.length(); v.dot(v); pickle.loads(pickle.dumps(v))
                     v.project(v); v.reflect(v); v.normalized(); v.distance_to(zeros[i % 3])
+                    v.distance_squared_to(v); v.is_normalized(); bool(v); 1.0 in v
                     if n == 2:
-                        v.rotate(i); v.angle_to(v); v.as_polar()
+                        v.rotate(i); v.angle_to(v); v.as_polar(); v.cross(v)
+                        assert allowed.issuperset([*v.slerp(v, 0.0), *v.slerp(v, 1.0)])
         for v in (Vector2(1, 1), Vector4(1, 1, 1, 1)):
             threads = [threading.Thread(target=work, args=(v, i % 2)) for i in range(4)]
             for t in threads: t.start()
@@ -413,6 +547,26 @@ def _later_operations(kind):
             lambda: v.project(None), lambda: v.clamp_magnitude("a"),
             lambda: Vector2(1, 2).rotate(None), lambda: Vector2.from_polar("ab"),
             lambda: v * 10 ** 400),
+        "in place": lambda: [
+            v.normalize_ip(), v.scale_to_length(2), v.clamp_magnitude_ip(1, 3), v.reflect_ip(seq),
+            v.move_towards_ip(buffer, 0.5), v.update(seq), v.update(*range(n)), v.update(x=1),
+            v.__setitem__(slice(None, None, -1), seq), v.__setitem__(slice(1), [2]),
+            Vector2(3, 4).rotate_ip(30), Vector2(3, 4).rotate_rad_ip(0.5)],
+        "queries": lambda: [
+            v.distance_squared_to(seq), v.is_normalized(), v.move_towards(v * 2, 1),
+            Vector2(3, 4).cross(Seq([1, 2])), Vector2(3, 4).slerp((1, 0), 0.5)],
+        "rounding, slices and members": lambda: [
+            bool(v), 1.0 in v, 2 ** 70 in v, round(v), round(v, 2), round(v, -30), v[::-1],
+            v[5:]],
+        "errors in place": lambda: _failing(
+            lambda: kind.type().normalize_ip(), lambda: kind.type().scale_to_length(1),
+            lambda: v.clamp_magnitude_ip(2, 1), lambda: v.reflect_ip(None),
+            lambda: v.move_towards_ip(v), lambda: v.update(q=1), lambda: v.update("ab"),
+            lambda: v.__setitem__(slice(None), Seq(["a"] * n)), lambda: v.__setitem__(slice(1), 1)),
+        "errors of queries": lambda: _failing(
+            lambda: "a" in v, lambda: round(v, "a"), lambda: round(Vector4(1.7e308), -308),
+            lambda: v[::0], lambda: Vector2(1, 2).slerp((0, 0), 0.5),
+            lambda: Vector2(1, 2).cross(None)),
     }
 
 
@@ -428,7 +582,9 @@ def test_operations_do_not_leak(kind):
 @pytest.mark.thread_unsafe(reason="measures process-wide reference and block counts")
 @kinds
 @pytest.mark.parametrize("group", ["other operands", "directions", "copies of subclasses",
-                                   "errors"])
+                                   "errors", "in place", "queries",
+                                   "rounding, slices and members", "errors in place",
+                                   "errors of queries"])
 def test_later_operations_do_not_leak(kind, group):
     refs, blocks = growth(_later_operations(kind)[group], warm=50)
     assert refs < 40 and blocks < 40, (refs, blocks)

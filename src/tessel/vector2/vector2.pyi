@@ -105,14 +105,33 @@ class Vector2(Sequence[float]):
     # A fixed sequence of two: x then y.
     def __len__(self) -> int:
         """2, always."""
-    # No slices: they raise TypeError at run time, so the stub refuses them too.
-    def __getitem__(self, index: SupportsIndex, /) -> float:  # type: ignore[override]
-        """`v[i]`: x for 0 or -2, y for 1 or -1; IndexError for any other index."""
+    @overload
+    def __getitem__(self, index: SupportsIndex, /) -> float:
+        """`v[i]`: x for 0 or -2, y for 1 or -1; IndexError for any other index.
+        `v[a:b:c]`: a list of the components in the slice, as a list's slice gives them."""
+    @overload
+    def __getitem__(self, index: slice, /) -> list[float]: ...
+    @overload
     def __setitem__(self, index: SupportsIndex, value: _Number, /) -> None:
         """`v[i] = value`: writes a component at single precision; IndexError for an
-        index out of range, TypeError for a value that is not a number."""
-    def __delitem__(self, index: SupportsIndex, /) -> None:  # always a TypeError
-        """`del v[i]` always raises TypeError: the length is fixed."""
+        index out of range, TypeError for a value that is not a number.
+
+        `v[a:b:c] = values`: writes the components in the slice, at single precision, from
+        a sequence or buffer of as many numbers (for the whole vector, a `Vector2` too),
+        all read before any is written; TypeError for anything else, since the length is
+        fixed.
+        """
+    @overload
+    def __setitem__(self, index: slice, value: _Vector2Like, /) -> None: ...
+    def __delitem__(self, index: SupportsIndex | slice, /) -> None:  # always a TypeError
+        """`del v[i]` and `del v[a:b]` always raise TypeError: the length is fixed."""
+    def __contains__(self, value: object, /) -> bool:
+        """`k in v`: whether the number `k` equals a component, as Python compares a number
+        with a float (`k in tuple(v)`). Raises TypeError for anything that is not a number
+        (no float or index conversion)."""
+    def __bool__(self) -> bool:
+        """False for the zero vector (a -0.0 component is zero), True otherwise, a NaN
+        component too: as numbers are."""
     def __iter__(self) -> Iterator[float]:
         """Iterates x, y as they were when iteration began: `x, y = v`."""
 
@@ -121,16 +140,38 @@ class Vector2(Sequence[float]):
         components (inf only when the length exceeds the largest double)."""
     def length_squared(self) -> float:
         """The squared length, in double precision (no square root)."""
+    def is_normalized(self) -> bool:
+        """Whether the length is 1 within the rounding of stored components: the squared
+        length lies within 16 epsilons of the component type of 1 (about 1.9e-6 for
+        `Vector2`, 3.6e-15 for `Vector4`). True for every result of `normalized()`."""
     def dot(self, other: _Vector2Like, /) -> float:
         """The dot product with a `Vector2` or a sequence or buffer of two numbers, in
         double precision. Raises TypeError for anything else."""
     def distance_to(self, other: _Vector2Like, /) -> float:
         """The distance to a point (a `Vector2` or a sequence or buffer of two numbers), in
         double precision, computed as `length()` is. Raises TypeError for anything else."""
+    def distance_squared_to(self, other: _Vector2Like, /) -> float:
+        """The squared distance to a point, summed as `length_squared()` sums: no square
+        root. Raises TypeError for an `other` that is not a vector."""
     def normalized(self) -> Vector2:
         """A new vector of length 1 in the same direction, for any finite components.
 
         Raises ValueError "cannot normalize a vector of length zero" for the zero vector.
+        """
+    def normalize_ip(self) -> None:
+        """`normalized()` in place: this vector becomes of length 1 in the same direction.
+        Returns None.
+
+        Raises ValueError "cannot normalize a vector of length zero" for the zero vector,
+        leaving it as it is.
+        """
+    def scale_to_length(self, length: _Number, /) -> None:
+        """In place: this vector becomes of the given length (within rounding) in the same
+        direction, the opposite one for a negative length, for any finite components.
+        Returns None.
+
+        Raises ValueError "cannot scale a vector of length zero" for the zero vector,
+        TypeError for a `length` that is not a number.
         """
     def lerp(self, other: _Vector2Like, t: _Number, /) -> Vector2:
         """The point at `t` on the way from this vector to `other`: `t` = 0 gives exactly
@@ -140,8 +181,38 @@ class Vector2(Sequence[float]):
         Raises TypeError for an `other` that is not a `Vector2` or a sequence or buffer of
         two numbers, or a `t` that is not a number.
         """
+    def move_towards(self, target: _Vector2Like, max_distance: _Number, /) -> Vector2:
+        """A new vector: this one moved `max_distance` along the straight line to `target`,
+        never past it: exactly `target` once that lies within reach. A negative distance
+        moves away from `target`.
+
+        The distance is measured as `distance_to()` measures it, without overflow. Raises
+        TypeError for a `target` that is not a vector or a `max_distance` that is not a
+        number.
+        """
+    def move_towards_ip(self, target: _Vector2Like, max_distance: _Number, /) -> None:
+        """`move_towards()` in place. Returns None."""
     def copy(self) -> Vector2:
         """A new vector of the base type, equal to this one."""
+    @overload
+    def update(self, x: _Number = 0.0, y: _Number = 0.0) -> None:
+        """Sets the components in place, taking what the constructor takes: numbers by
+        position or keyword (those not given become 0), or one vector, sequence or buffer
+        of as many numbers. Returns None.
+
+        `v.update(5)` makes `v` (5, 0), as `Vector2(5)` is. Raises what the constructor
+        raises, naming `update()`.
+        """
+    @overload
+    def update(self, x: _Vector2Like, /) -> None: ...
+    def __round__(self, ndigits: SupportsIndex | None = None, /) -> Vector2:
+        """`round(v, ndigits)`: a new vector of the base type, each component rounded as
+        `round(float, ndigits)` rounds it (halves to even), then stored as a component is;
+        infinities and NaN stay as they are.
+
+        Without `ndigits` a zero result is 0.0, as `round(-0.4)` gives 0. Raises TypeError
+        for an `ndigits` that is not an integer.
+        """
 
     @overload
     def clamp_magnitude(self, max_length: _Number, /) -> Vector2:
@@ -154,6 +225,16 @@ class Vector2(Sequence[float]):
         """
     @overload
     def clamp_magnitude(self, min_length: _Number, max_length: _Number, /) -> Vector2: ...
+    @overload
+    def clamp_magnitude_ip(self, max_length: _Number, /) -> None:
+        """`clamp_magnitude()` in place: this vector becomes the one that
+        `clamp_magnitude()` gives, and is left as it is (nothing written) when its length
+        lies within the bounds. Returns None.
+
+        Raises what `clamp_magnitude()` raises, leaving the vector as it is.
+        """
+    @overload
+    def clamp_magnitude_ip(self, min_length: _Number, max_length: _Number, /) -> None: ...
     def reflect(self, normal: _Vector2Like, /) -> Vector2:
         """A new vector: this one bounced off a surface with the given normal,
         v - 2 (v.n / n.n) n. The normal may have any length but zero; one along an axis
@@ -161,6 +242,8 @@ class Vector2(Sequence[float]):
 
         Raises ValueError for a zero normal, TypeError for one that is not a vector.
         """
+    def reflect_ip(self, normal: _Vector2Like, /) -> None:
+        """`reflect()` in place. Returns None."""
     def project(self, onto: _Vector2Like, /) -> Vector2:
         """A new vector: the part of this one along `onto`, (v.d / d.d) d. `onto` may have
         any length but zero; one along an axis gives an exact answer.
@@ -171,13 +254,33 @@ class Vector2(Sequence[float]):
         """A new vector turned by the angle, counter-clockwise for y up. A multiple of 90
         degrees is exact: the components are exchanged and negated, never computed. An
         infinite or NaN angle gives NaN components. Raises TypeError for a non-number."""
+    def rotate_ip(self, degrees: _Number, /) -> None:
+        """`rotate()` in place. Returns None."""
     def rotate_rad(self, radians: _Number, /) -> Vector2:
         """`rotate()` with the angle in radians, converted to degrees first (as
         `math.degrees` does), so that `math.pi / 2` is an exact quarter turn."""
+    def rotate_rad_ip(self, radians: _Number, /) -> None:
+        """`rotate_rad()` in place. Returns None."""
     def angle_to(self, other: _Vector2Like, /) -> float:
         """The signed angle in degrees from this vector to `other`, within (-180, 180]:
         exact when they are parallel or perpendicular, 0 when either is the zero vector.
         Raises TypeError for an `other` that is not a vector."""
+    def cross(self, other: _Vector2Like, /) -> float:
+        """The z component of the 3-D cross product of (x, y, 0) and (other, 0):
+        `x * other.y - y * other.x` in double precision, the exact value rounded once for
+        two `Vector2`. Positive when `other` lies counter-clockwise.
+
+        Raises TypeError for an `other` that is not a vector.
+        """
+    def slerp(self, other: _Vector2Like, t: _Number, /) -> Vector2:
+        """The point at `t` on the arc from this vector to `other`: turned by `t` times the
+        angle that `angle_to()` gives, of the length that `lerp` gives between theirs. `t`
+        = 0 gives exactly this vector, 1 exactly `other`; other values extrapolate.
+
+        Opposite vectors turn counter-clockwise, as their angle is 180. Raises ValueError
+        "cannot slerp from or to a vector of length zero" when either is zero, TypeError for
+        an `other` that is not a vector or a `t` that is not a number.
+        """
     def as_polar(self) -> tuple[float, float]:
         """(length, angle in degrees from the x axis), the angle within (-180, 180] and 0
         for the zero vector."""

@@ -51,7 +51,7 @@ struct Vector4Spec {
                       "numbers), computed as `length()` is. Raises TypeError for anything else."),
     };
     static Vector4VTable vtable;
-    static constexpr std::array<PyMethodDef, 0> methods{};  // only the shared ones
+    static std::array<PyMethodDef, 0> methods() { return {}; }  // only the shared ones
 };
 
 using Vector4 = tessel::VectorType<Vector4Spec>;

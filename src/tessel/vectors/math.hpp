@@ -1,5 +1,6 @@
 // The vectors' arithmetic that must be exact at its edges: interpolation, lengths that
-// neither overflow nor underflow, quarter turns and angles. Plain doubles, no Python.
+// neither overflow nor underflow, steps towards a point, quarter turns and angles, decimal
+// rounding. Plain doubles, no Python.
 #ifndef TESSEL_VECTORS_MATH_HPP
 #define TESSEL_VECTORS_MATH_HPP
 
@@ -8,6 +9,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
 #include <numbers>
 
 namespace tessel {
@@ -93,6 +95,38 @@ template <std::size_t N> [[gnu::always_inline]] inline Scaled<N> scaled(const Co
     return s;
 }
 
+// The point `distance` along the line from a to b: b itself, exactly, once it is within
+// reach (or a is b); never past b on the way; a negative distance moves away from b. The
+// gap is measured as Scaled measures lengths, halved first where b - a overflows, so that
+// no component overflows before the end.
+template <std::size_t N>
+Components<N> towards(const Components<N> &a, const Components<N> &b, double distance) {
+    Components<N> d;
+    bool halved = false;
+    for (std::size_t i = 0; i < N; ++i) {
+        d[i] = b[i] - a[i];
+        halved = halved || (std::isinf(d[i]) && std::isfinite(a[i]) && std::isfinite(b[i]));
+    }
+    if (halved) {
+        for (std::size_t i = 0; i < N; ++i) {
+            d[i] = b[i] * 0.5 - a[i] * 0.5;  // exact: such components are far from zero
+        }
+    }
+    Scaled<N> s = scaled(d);
+    double gap = s.length();
+    if (gap == 0.0 || gap <= (halved ? distance * 0.5 : distance)) {
+        return b;
+    }
+    double unit = s.scaled_length();
+    Components<N> out;
+    for (std::size_t i = 0; i < N; ++i) {
+        double x = a[i] + s.v[i] / unit * distance;
+        // A step short of b may round past it; a step away has no b to pass.
+        out[i] = !(distance > 0.0) ? x : b[i] > a[i] ? std::min(x, b[i]) : std::max(x, b[i]);
+    }
+    return out;
+}
+
 // (x, y) turned by `degrees`, counter-clockwise for y up. The angle is split into whole
 // quarter turns, made by exchanging and negating components (exact), and a rest within
 // 45 degrees; a rest of zero multiplies by nothing, so quarter turns are exact even for
@@ -141,6 +175,53 @@ inline double degrees_of(double s, double c) {
     }
     double d = std::atan2(s, c) * (180.0 / std::numbers::pi);
     return d <= -180.0 ? 180.0 : d;  // an angle just above -180 may round to it
+}
+
+// x rounded to the nearest integer, halves to even, as round(x) rounds a float; the sign of
+// a zero result is dropped, as round(x) gives an int. Infinities and NaN are left as they
+// are (round(x) has no int to give for them; a component is a float).
+inline double round_to_integer(double x) {
+    return std::isfinite(x) ? std::nearbyint(x) + 0.0 : x;  // the default mode: ties to even
+}
+
+// x rounded to `digits` decimal places (tens, hundreds, ... for negative `digits`), as
+// round(x, digits) rounds a float: the decimal nearest the exact binary value, halves to
+// even, then the double nearest that decimal. False where this cannot answer cheaply (more
+// than 22 digits either way, or a scaled value beyond 2^52), to be asked of the float itself.
+//
+// With s = 10^|digits|, exact in a double up to 10^22, p = x * s (or x / s) is rounded once,
+// and fma gives the sign of its error exactly: the product's error, or the division's
+// remainder x - p * s, both representable. Below 2^52 every half-integer is a double, so p
+// rounds as the exact value does unless p is itself a half-integer, where the error's sign
+// decides (its absence: halves to even). The integer q is exact, and q / s (or q * s) is
+// rounded once from exact operands: the double nearest the decimal.
+inline constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+inline bool round_to_digits(double x, long digits, double &out) {
+    if (!std::isfinite(x) || x == 0.0) {
+        out = x;  // as round(x, digits) leaves them
+        return true;
+    }
+    if (digits < -22 || digits > 22) {
+        return false;
+    }
+    double s = powers_of_ten[std::labs(digits)];
+    double p = digits >= 0 ? x * s : x / s;
+    if (digits >= 0 && std::fabs(p) >= 0x1p54) {
+        out = x;  // 10^-digits is below half a unit of x: x is its own nearest decimal
+        return true;
+    }
+    if (!(std::fabs(p) < 0x1p52)) {
+        return false;
+    }
+    double q = std::nearbyint(p);
+    if (std::fabs(p - q) == 0.5) {
+        double error = digits >= 0 ? std::fma(x, s, -p) : std::fma(-p, s, x);
+        q = error > 0.0 ? std::ceil(p) : error < 0.0 ? std::floor(p) : q;
+    }
+    out = digits >= 0 ? q / s : q * s;
+    return true;
 }
 
 }  // namespace tessel

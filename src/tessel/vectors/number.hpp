@@ -1,10 +1,17 @@
 // A vector's number protocol: +, - and unary forms with vectors, * and / with numbers, and
-// their in-place forms. Results are of the exact type, whatever the operands' types; an
-// operand of another kind gives NotImplemented, so that the other operand may answer.
+// their in-place forms; and its truth, false for the zero vector as for a zero number. Results are
+// of the exact type, whatever the operands' types; an operand of another kind gives NotImplemented,
+// so that the other operand may answer.
 #ifndef TESSEL_VECTORS_NUMBER_HPP
 #define TESSEL_VECTORS_NUMBER_HPP
 
 #include <Python.h>
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+#include <utility>
 
 #include "vectors/operands.hpp"
 
@@ -14,11 +21,13 @@ template <class Spec> struct VectorNumber : VectorOperands<Spec> {
     using Base = VectorOperands<Spec>;
     using Base::is_vector;
     using Base::load;
+    using Base::load_stored;
     using Base::make;
     using Base::N;
     using Base::operand;
     using Base::scalar;
     using Base::update;
+    using typename Base::T;
     using typename Base::Values;
 
     static PyObject *failed(Read r) {
@@ -70,6 +79,17 @@ template <class Spec> struct VectorNumber : VectorOperands<Spec> {
     }
     static PyObject *nb_positive(PyObject *self) {
         return mapped(self, [](double c) { return c; });
+    }
+
+    // A NaN component is true, as a NaN float is; -0.0 is zero. A component is zero exactly
+    // when no bit but its sign is set, so the bits of all are or-ed and tested once.
+    static int nb_bool(PyObject *self) {
+        using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>;
+        Bits any = [self]<std::size_t... i>(std::index_sequence<i...>) {
+            return (std::bit_cast<Bits>(load_stored(self, Py_ssize_t(i))) | ...);
+        }
+        (std::make_index_sequence<std::size_t(N)>());
+        return (any & ~(Bits(1) << (8 * sizeof(T) - 1))) != 0;
     }
 
     // The factor of v * k or v / k: a number, and for a division one that is not zero. An

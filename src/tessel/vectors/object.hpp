@@ -30,9 +30,10 @@ template <class Spec> struct VectorObject {
     // Without the global lock, several threads may read and write one vector at once.
     // Relaxed atomic access keeps each component whole; the components are not updated as
     // one, and an in-place operation updates each component in one atomic step of its own.
-    static double load(PyObject *self, Py_ssize_t i) {
+    static T load_stored(PyObject *self, Py_ssize_t i) {
         return std::atomic_ref<T>(component(self, i)).load(std::memory_order_relaxed);
     }
+    static double load(PyObject *self, Py_ssize_t i) { return load_stored(self, i); }
     static void store(PyObject *self, Py_ssize_t i, double value) {
         std::atomic_ref<T>(component(self, i)).store(narrow(value), std::memory_order_relaxed);
     }

@@ -29,13 +29,16 @@ template <class Spec> struct VectorOperands : VectorObject<Spec> {
     }
 
     // A number: a float, an int, or anything with a float or index conversion.
+    static bool is_number(PyObject *o) {
+        PyNumberMethods *nb = Py_TYPE(o)->tp_as_number;
+        return nb != nullptr && (nb->nb_float != nullptr || nb->nb_index != nullptr);
+    }
     static Read scalar(PyObject *o, double &out) {
         if (PyFloat_CheckExact(o)) {
             out = PyFloat_AS_DOUBLE(o);
             return Read::ok;
         }
-        PyNumberMethods *nb = Py_TYPE(o)->tp_as_number;
-        if (nb == nullptr || (nb->nb_float == nullptr && nb->nb_index == nullptr)) {
+        if (!is_number(o)) {
             return Read::other;
         }
         return to_double(o, &out) ? Read::ok : Read::error;

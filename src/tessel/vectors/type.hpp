@@ -23,7 +23,8 @@
 //                               *init_format;
 //   static constexpr VectorDocs docs;
 //   static VTable vtable;   whose first entry creates a vector of the exact type
-//   static const std::array<PyMethodDef, K> methods;  the type's own methods (constinit)
+//   static std::array<PyMethodDef, K> methods();  the type's own methods, asked for when the
+//                                                 type's table is made
 #ifndef TESSEL_VECTORS_TYPE_HPP
 #define TESSEL_VECTORS_TYPE_HPP
 
@@ -34,6 +35,7 @@
 #include <cstddef>
 #include <tuple>
 
+#include "common/call.hpp"
 #include "common/ref.hpp"
 #include "vectors/construct.hpp"
 #include "vectors/methods.hpp"
@@ -106,12 +108,10 @@ template <class Spec> struct VectorType : VectorOperands<Spec> {
     }
     static inline std::array<PyGetSetDef, N + 1> getset = make_getset();
 
-    template <class F> static PyCFunction fastcall(F f) {
-        return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(f));
-    }
-    // The methods every vector has, then the type's own, then the end marker.
-    static constexpr std::size_t shared_methods = 11;
-    static constexpr std::size_t own_methods = std::tuple_size_v<decltype(Spec::methods)>;
+    // The methods every vector has, then the type's own, then the end marker. An in-place
+    // form follows the method it mirrors.
+    static constexpr std::size_t shared_methods = 21;
+    static constexpr std::size_t own_methods = std::tuple_size_v<decltype(Spec::methods())>;
     using MethodTable = std::array<PyMethodDef, shared_methods + own_methods + 1>;
     static MethodTable make_methods() {
         MethodTable table = {{
@@ -123,39 +123,88 @@ template <class Spec> struct VectorType : VectorOperands<Spec> {
                        "type's `__new__` and `__init__` make it with the components\n"
                        "(`copyreg._reconstructor`), then its attributes are restored (through\n"
                        "its own `__setstate__`, if any).")},
+            // Two forms and no one signature: the forms come after the text.
+            {"update", as_method(VectorConstruct<Spec>::update), METH_VARARGS | METH_KEYWORDS,
+             PyDoc_STR("Sets the components in place, taking what the constructor takes: numbers\n"
+                       "by position or keyword (those not given become 0), or one vector,\n"
+                       "sequence or buffer of as many numbers. Returns None.\n\n"
+                       "update(x=0.0, y=0.0, ...) or update(sequence)")},
             {"copy", Methods::copy, METH_NOARGS,
              PyDoc_STR("copy($self, /)\n--\n\n"
                        "A new vector of the base type, equal to this one.")},
+            {"__round__", as_method(Methods::round), METH_FASTCALL,
+             PyDoc_STR(
+                 "__round__($self, ndigits=None, /)\n--\n\n"
+                 "`round(v, ndigits)`: a new vector of the base type, each component rounded\n"
+                 "as `round(float, ndigits)` rounds it (halves to even), then stored as a\n"
+                 "component is; infinities and NaN stay as they are.")},
             {"length", Methods::length, METH_NOARGS, Spec::docs.length},
             {"length_squared", Methods::length_squared, METH_NOARGS, Spec::docs.length_squared},
+            {"is_normalized", Methods::is_normalized, METH_NOARGS,
+             PyDoc_STR("is_normalized($self, /)\n--\n\n"
+                       "Whether the length is 1 within the rounding of stored components: the\n"
+                       "squared length lies within 16 epsilons of the component type of 1 (about\n"
+                       "1.9e-6 for `Vector2`, 3.6e-15 for `Vector4`). True for every result of\n"
+                       "`normalized()`.")},
             {"dot", Methods::dot_method, METH_O, Spec::docs.dot},
             {"distance_to", Methods::distance_to, METH_O, Spec::docs.distance_to},
+            {"distance_squared_to", Methods::distance_squared_to, METH_O,
+             PyDoc_STR("distance_squared_to($self, other, /)\n--\n\n"
+                       "The squared distance to a point, summed as `length_squared()` sums: no\n"
+                       "square root. Raises TypeError for an `other` that is not a vector.")},
             {"normalized", Methods::normalized, METH_NOARGS,
              PyDoc_STR("normalized($self, /)\n--\n\n"
                        "A new vector of length 1 in the same direction, for any finite\n"
                        "components.")},
-            {"lerp", fastcall(Methods::lerp), METH_FASTCALL,
+            {"normalize_ip", Methods::normalize_ip, METH_NOARGS,
+             PyDoc_STR("normalize_ip($self, /)\n--\n\n"
+                       "`normalized()` in place: this vector becomes of length 1 in the same\n"
+                       "direction. Returns None.")},
+            {"scale_to_length", Methods::scale_to_length, METH_O,
+             PyDoc_STR("scale_to_length($self, length, /)\n--\n\n"
+                       "In place: this vector becomes of the given length (within rounding) in\n"
+                       "the same direction, the opposite one for a negative length, for any\n"
+                       "finite components. Returns None.")},
+            {"lerp", as_method(Methods::lerp), METH_FASTCALL,
              PyDoc_STR("lerp($self, other, t, /)\n--\n\n"
                        "The point at `t` on the way from this vector to `other`: `t` = 0 gives\n"
                        "exactly this vector, 1 exactly `other`, whatever the values; other\n"
                        "values extrapolate. The point moves monotonically with `t`.")},
-            // Two forms and no one signature: the forms come after the text.
-            {"clamp_magnitude", fastcall(Methods::clamp_magnitude), METH_FASTCALL,
+            {"move_towards", as_method(Methods::move_towards), METH_FASTCALL,
+             PyDoc_STR("move_towards($self, target, max_distance, /)\n--\n\n"
+                       "A new vector: this one moved `max_distance` along the straight line to\n"
+                       "`target`, never past it: exactly `target` once that lies within reach. A\n"
+                       "negative distance moves away from `target`.")},
+            {"move_towards_ip", as_method(Methods::move_towards_ip), METH_FASTCALL,
+             PyDoc_STR("move_towards_ip($self, target, max_distance, /)\n--\n\n"
+                       "`move_towards()` in place. Returns None.")},
+            {"clamp_magnitude", as_method(Methods::clamp_magnitude), METH_FASTCALL,
              PyDoc_STR("A new vector: equal to this one when its length lies within `min_length`\n"
                        "(0 when only `max_length` is given) and `max_length`, else of the nearer\n"
                        "bound's length (within rounding) in the same direction.\n\n"
                        "clamp_magnitude(max_length) or clamp_magnitude(min_length, max_length)")},
+            {"clamp_magnitude_ip", as_method(Methods::clamp_magnitude_ip), METH_FASTCALL,
+             PyDoc_STR(
+                 "`clamp_magnitude()` in place: this vector becomes the one that\n"
+                 "`clamp_magnitude()` gives, and is left as it is (nothing written) when its\n"
+                 "length lies within the bounds. Returns None.\n\n"
+                 "clamp_magnitude_ip(max_length) or clamp_magnitude_ip(min_length, "
+                 "max_length)")},
             {"reflect", Methods::reflect, METH_O,
              PyDoc_STR("reflect($self, normal, /)\n--\n\n"
                        "A new vector: this one bounced off a surface with the given normal,\n"
                        "v - 2 (v.n / n.n) n. The normal may have any length but zero; one along\n"
                        "an axis gives an exact answer.")},
+            {"reflect_ip", Methods::reflect_ip, METH_O,
+             PyDoc_STR("reflect_ip($self, normal, /)\n--\n\n"
+                       "`reflect()` in place. Returns None.")},
             {"project", Methods::project, METH_O,
              PyDoc_STR("project($self, onto, /)\n--\n\n"
                        "A new vector: the part of this one along `onto`, (v.d / d.d) d. `onto`\n"
                        "may have any length but zero; one along an axis gives an exact answer.")},
         }};
-        std::copy(Spec::methods.begin(), Spec::methods.end(), table.begin() + shared_methods);
+        auto own = Spec::methods();
+        std::copy(own.begin(), own.end(), table.begin() + shared_methods);
         table.back() = {nullptr, nullptr, 0, nullptr};
         return table;
     }
@@ -167,6 +216,7 @@ template <class Spec> struct VectorType : VectorOperands<Spec> {
         .nb_multiply = Number::nb_multiply,
         .nb_negative = Number::nb_negative,
         .nb_positive = Number::nb_positive,
+        .nb_bool = Number::nb_bool,
         .nb_inplace_add = Number::nb_inplace_add,
         .nb_inplace_subtract = Number::nb_inplace_subtract,
         .nb_inplace_multiply = Number::nb_inplace_multiply,
@@ -178,6 +228,13 @@ template <class Spec> struct VectorType : VectorOperands<Spec> {
         .sq_length = Sequence::sq_length,
         .sq_item = Sequence::sq_item,
         .sq_ass_item = Sequence::sq_ass_item,
+        .sq_contains = Sequence::sq_contains,
+    };
+
+    // Indexes as the sequence protocol takes them, and slices.
+    static inline PyMappingMethods mapping = {
+        .mp_subscript = Sequence::mp_subscript,
+        .mp_ass_subscript = Sequence::mp_ass_subscript,
     };
 
     // The module, which readies the types when it is executed.
@@ -216,6 +273,7 @@ PyTypeObject VectorObject<Spec>::type = {
     .tp_repr = VectorText<Spec>::tp_repr,
     .tp_as_number = &VectorType<Spec>::number,
     .tp_as_sequence = &VectorType<Spec>::sequence,
+    .tp_as_mapping = &VectorType<Spec>::mapping,
     .tp_hash = PyObject_HashNotImplemented,
     .tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_SEQUENCE,
     .tp_doc = Spec::docs.type,
