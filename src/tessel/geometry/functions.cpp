@@ -28,15 +28,20 @@ constexpr Signature kContains{"contains", 2, 2};
 
 }  // namespace
 
+// What every call checks first: that the start-up has completed (until then a type or a
+// method table may be missing: ImportError), then the number of positional arguments.
 bool arguments(const Signature &s, PyObject *const *args, Py_ssize_t nargs) noexcept {
     return require_ready(g_types) && match(s, args, nargs);
 }
 
+// The same for a call with keywords: then their names too, and got[] as match() gives it.
 bool arguments(const Signature &s, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames,
                PyObject **got) noexcept {
     return require_ready(g_types) && match(s, args, nargs, kwnames, got);
 }
 
+// A Rect, Vector4, 4-tuple or 4-list as (x, y, w, h) (common/arguments.hpp); false with an
+// exception set.
 bool read_box(PyObject *o, Box *out) noexcept {
     double v[4];
     if (!read_rect_values(g_types, o, v)) {

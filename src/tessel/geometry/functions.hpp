@@ -38,15 +38,13 @@ PyObject *scale_by_ip(PyObject *module, PyObject *const *args, Py_ssize_t nargs,
 // scale_by's parameters, and scale_by_ip's: (r, sx, sy=None, /, *, about=None).
 inline constexpr Parameter kScaleByParameters[] = {{"r"}, {"sx"}, {"sy"}, {"about", Pass::keyword}};
 
-// What every call checks first: that the start-up has completed (until then a type or a
-// method table may be missing: ImportError), then its arguments' count, and for a call with
-// keywords their names (into got[], as match() gives them). False with an exception set.
+// Shared with the in-place forms, which read their arguments as the functions they mirror
+// do (functions.cpp says what each does): the start-up and the count checked first, with the
+// keywords' names for a call that takes them; a rect argument read as (x, y, w, h). False
+// with an exception set.
 bool arguments(const Signature &s, PyObject *const *args, Py_ssize_t nargs) noexcept;
 bool arguments(const Signature &s, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames,
                PyObject **got) noexcept;
-
-// A Rect, Vector4, 4-tuple or 4-list as (x, y, w, h) (common/arguments.hpp); false with an
-// exception set.
 bool read_box(PyObject *o, Box *out) noexcept;
 
 // scale_by's rule on *b, with the factors and the point (got[1] to got[3], as matched) read
