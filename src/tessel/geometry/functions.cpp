@@ -162,7 +162,8 @@ bool scaled_box(PyObject *const *got, Box *b) noexcept {
         *b = {scaled(b->x, sx), scaled(b->y, sy)};
         return true;
     }
-    if (!read_point(g_types, got[3], at)) {
+    // An exact Vector2's record holds what its attribute access would give (common/records.hpp).
+    if (!vector2_record(g_types, got[3], at) && !read_point(g_types, got[3], at)) {
         return false;
     }
     *b = {scaled_about(b->x, sx, at[0]), scaled_about(b->y, sy, at[1])};
