@@ -9,6 +9,12 @@ Beside each function it prints:
 - the reference rectangle type's own method, where it has one (python3-pygame in the
   testing root), and tessel / reference.
 
+Then each in-place form beside the function it mirrors, given the same arguments (function /
+in-place: how many times faster it is not to make a rect), and beside the reference type's
+in-place method, where it has one. An in-place statement keeps changing its rect: the
+factors of scale_by_ip are 1, so that its rect stays finite (the work does not depend on the
+factor).
+
 Each figure is the best of --repeat interleaved rounds (every statement once per round,
 so load on a shared machine spoils whole rounds) of --number calls, minus an empty loop,
 timed with time.thread_time. Compare ratios taken in one run.
@@ -37,6 +43,18 @@ CASES = [
     ("normalized(r)", "normalized(r)", None),
 ]
 FLOOR = "Rect(1, 2, 3, 4)"
+# (label, in-place statement, the function it mirrors, the reference's in-place method or None)
+IN_PLACE = [
+    ("move_ip(r, (1, 2))", "move_ip(r, t)", "move(r, t)", "r.move_ip(t)"),
+    ("move_ip(r, vector2)", "move_ip(r, v)", "move(r, v)", None),
+    ("inflate_ip(r, 2, 2)", "inflate_ip(r, 2, 2)", "inflate(r, 2, 2)", "r.inflate_ip(2, 2)"),
+    ("scale_by_ip(r, 1)", "scale_by_ip(r, 1)", "scale_by(r, 1)", "r.scale_by_ip(1)"),
+    ("scale_by_ip(r, 1, about=(1, 2))", "scale_by_ip(r, 1, about=t)", "scale_by(r, 1, about=t)",
+     None),
+    ("clamp_ip(r2, b)", "clamp_ip(r2, b)", "clamp(r2, b)", "r2.clamp_ip(b)"),
+    ("union_ip(r, r2)", "union_ip(r, r2)", "union(r, r2)", "r.union_ip(r2)"),
+    ("normalize_ip(r)", "normalize_ip(r)", "normalized(r)", "r.normalize()"),
+]
 
 NAMES = ("r = Rect(10, 20, 30, 40); r2 = Rect(25, 30, 30, 40); b = Rect(0, 0, 100, 100)\n"
          "t = (1, 2); q = (0, 0, 5, 5); rs = [r, r2, b]\n")
@@ -44,7 +62,8 @@ SETUPS = {
     "tessel": ("from tessel.rect.rect import Rect\n"
                "from tessel.vector2.vector2 import Vector2\n"
                "from tessel.geometry.geometry import (clamp, clip, contains, copy, fit, inflate, "
-               "move, normalized, scale_by, union, union_all)\n" + NAMES + "v = Vector2(1, 2)\n"),
+               "move, normalized, scale_by, union, union_all, clamp_ip, inflate_ip, move_ip, "
+               "normalize_ip, scale_by_ip, union_ip)\n" + NAMES + "v = Vector2(1, 2)\n"),
     "reference": "from pygame import Rect\n" + NAMES,
 }
 
@@ -65,13 +84,21 @@ def main(argv=None):
 
     statements = {("tessel", FLOOR): FLOOR}
     with_reference = peer("pygame") is not None
-    for label, ours, theirs in CASES:
-        statements["tessel", label] = ours
+
+    def reference(label, theirs):
         if with_reference and theirs is not None:
             from pygame import Rect as Reference
 
             if hasattr(Reference, theirs.split(".")[1].split("(")[0]):
                 statements["reference", label] = theirs
+
+    for label, ours, theirs in CASES:
+        statements["tessel", label] = ours
+        reference(label, theirs)
+    for label, ours, function, theirs in IN_PLACE:
+        statements["tessel", label] = ours
+        statements["tessel", function] = function
+        reference(label, theirs)
     ns = measure(statements, args.number, args.repeat)
     floor = ns["tessel", FLOOR]
 
@@ -84,6 +111,19 @@ def main(argv=None):
     for label, _, _ in CASES:
         ours = ns["tessel", label]
         line = f"{label:26} {ours:8.1f} {floor:8.1f} {ours / floor:12.2f}"
+        if with_reference:
+            theirs = ns.get(("reference", label))
+            line += (f" {theirs:10.1f} {ours / theirs:10.2f}" if theirs else f" {'-':>10} {'':>10}")
+        print(line)
+
+    print()
+    header = f"{'in place':32} {'tessel':>8} {'function':>9} {'function/in-place':>17}"
+    if with_reference:
+        header += f" {'reference':>10} {'tessel/ref':>10}"
+    print(header)
+    for label, _, function, _ in IN_PLACE:
+        ours, made = ns["tessel", label], ns["tessel", function]
+        line = f"{label:32} {ours:8.1f} {made:9.1f} {made / ours:17.2f}"
         if with_reference:
             theirs = ns.get(("reference", label))
             line += (f" {theirs:10.1f} {ours / theirs:10.2f}" if theirs else f" {'-':>10} {'':>10}")

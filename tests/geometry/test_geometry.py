@@ -1,6 +1,8 @@
 """The rect toolbox: every function gives what a small model of its rules gives, on every
 kind of argument (wrong ones raise what Rect.collide_rect or collide_point raises for
-them), reads its arguments as those methods do, and returns rects of vectors of its own."""
+them), reads its arguments as those methods do, and returns rects of vectors of its own;
+every in-place form writes into the rect's own vectors what the function it mirrors makes,
+or fails alike and writes nothing."""
 
 import itertools
 import math
@@ -16,8 +18,8 @@ from hypothesis import strategies as st
 
 from conftest import PASS, growth
 from rect_support import (ListSub, Rect, TupleSub, Vector2, Vector4, bare, f32,
-                          fresh_interpreter, outcome, probe, probed_rect, run_python, same_all,
-                          xywh)
+                          fresh_interpreter, outcome, probe, probed_rect, qualified, run_python,
+                          same_all, xy, xywh)
 from tessel import geometry
 from tessel.geometry import geometry as module
 
@@ -63,7 +65,8 @@ def read_rects(items):
 
 
 READERS = {"rect": read_rect, "pair": read_pair, "number": read_number, "rects": read_rects,
-           "factor": lambda v: v if v is None else read_number(v)}
+           "factor": lambda v: v if v is None else read_number(v),
+           "about": lambda v: v if v is None else read_pair(v)}
 
 
 def smallest(*values):
@@ -92,10 +95,13 @@ def union_all(rects):
     return per_axis(span, *rects)
 
 
-def scale_by(r, sx, sy=None):
+def scale_by(r, sx, sy=None, about=None):
     sy = sx if sy is None else sy
-    (x, w), (y, h) = centred(r[2] * sx, r[0::2]), centred(r[3] * sy, r[1::2])
-    return x, y, w, h
+    if about is None:
+        (x, w), (y, h) = centred(r[2] * sx, r[0::2]), centred(r[3] * sy, r[1::2])
+        return x, y, w, h
+    (px, py) = about
+    return px + (r[0] - px) * sx, py + (r[1] - py) * sy, r[2] * sx, r[3] * sy
 
 
 def clip(a, b):
@@ -143,14 +149,27 @@ MODEL = {
     "normalized": lambda r: per_axis(lambda s: (s[0] + s[1], -s[1]) if s[1] < 0 else s, r),
 }
 SIGNATURES = {"copy": "rect", "move": "rect pair", "inflate": "rect number number",
-              "scale_by": "rect number factor", "union": "rect rect", "union_all": "rects",
+              "scale_by": "rect number factor about", "union": "rect rect", "union_all": "rects",
               "clip": "rect rect", "clamp": "rect rect", "fit": "rect rect",
               "contains": "rect rect", "normalized": "rect"}
+KEYWORDS = {"about"}
+# Each in-place form and the function it mirrors.
+IN_PLACE = {"move_ip": "move", "inflate_ip": "inflate", "scale_by_ip": "scale_by",
+            "clamp_ip": "clamp", "union_ip": "union", "normalize_ip": "normalized"}
+OMITTED = object()
 
 
-def model(name, args):
-    kinds = SIGNATURES[name].split()
-    return MODEL[name](*(READERS[k](a) for k, a in zip(kinds, args)))
+def call(function, name, values):
+    """function called with the values of name's parameters, the omitted ones left out, the
+    keyword-only ones by keyword."""
+    given = [(k, v) for k, v in zip(SIGNATURES[name].split(), values) if v is not OMITTED]
+    return function(*(v for k, v in given if k not in KEYWORDS),
+                    **{k: v for k, v in given if k in KEYWORDS})
+
+
+def model(name, values):
+    read = [v if v is OMITTED else READERS[k](v) for k, v in zip(SIGNATURES[name].split(), values)]
+    return call(MODEL[name], name, read)
 
 
 # ---------------------------------------------------------------------------------------
@@ -174,16 +193,20 @@ PAIR = st.one_of(st.tuples(ODD, ODD), st.lists(ODD, min_size=2, max_size=2),
                  st.sampled_from([None, 3, (1, 2, 3), Vector4(), "ab", ("a", 1)]))
 NUMBER = st.one_of(VALUES, VALUES, st.integers(-5, 5),
                    st.sampled_from(["s", None, 10 ** 400, Decimal("1.5")]))
-OMITTED = object()
 ARGUMENTS = {
     "rect": RECT, "pair": PAIR, "number": NUMBER,
     "factor": st.one_of(st.just(OMITTED), st.none(), NUMBER),
+    "about": st.one_of(st.just(OMITTED), st.none(), PAIR),
     "rects": st.one_of(st.tuples(st.lists(RECT, max_size=5), st.sampled_from([list, tuple, iter])),
                        st.tuples(st.sampled_from([5, None]), st.just(lambda v: v))),
 }
 # In the parallel pass each of the four threads draws its own examples.
 SETTINGS = settings(max_examples=40 if PASS == "parallel" else 150, deadline=None,
                     suppress_health_check=[HealthCheck.too_slow, HealthCheck.data_too_large])
+
+
+def draw_arguments(data, name):
+    return [data.draw(ARGUMENTS[k], label=k) for k in SIGNATURES[name].split()]
 
 
 def vectors_of(args):
@@ -200,12 +223,11 @@ def vectors_of(args):
 @SETTINGS
 @given(data=st.data())
 def test_every_function_agrees_with_the_model(name, data):
-    drawn = [data.draw(ARGUMENTS[k], label=k) for k in SIGNATURES[name].split()]
-    drawn = [a for a in drawn if a is not OMITTED]
+    drawn = draw_arguments(data, name)
     # union_all takes (items, form): each side gets a fresh iterable of the same items.
     fresh = (lambda: [drawn[0][1](drawn[0][0])]) if name == "union_all" else (lambda: drawn)
     expected = outcome(lambda: model(name, fresh()))
-    got = outcome(lambda: getattr(module, name)(*fresh()))
+    got = outcome(lambda: call(getattr(module, name), name, fresh()))
     if isinstance(got, Rect):
         assert type(got.position) is Vector2 and type(got.size) is Vector2
         assert not any(v is got.position or v is got.size for v in vectors_of(drawn))
@@ -213,6 +235,40 @@ def test_every_function_agrees_with_the_model(name, data):
         assert same_all(xywh(got), [f32(v) for v in expected]), (xywh(got), expected)
     else:
         assert got == expected
+
+
+def state(rect):
+    """A rect's vectors, and the text of what it reads as (or how reading it fails) and of
+    what its probes hold (whose reads may fail while their values stand)."""
+    held = [getattr(v, "__dict__", {}).get("vals") for v in (rect.position, rect.size)]
+    return repr((outcome(lambda: xywh(rect)), held)), rect.position, rect.size
+
+
+@pytest.mark.parametrize("name", sorted(IN_PLACE))
+@SETTINGS
+@given(data=st.data())
+def test_in_place_forms_write_what_the_functions_they_mirror_make(name, data):
+    """Into the rect's own vectors, so every rect holding them sees it; a failure raises what
+    the function raises and writes nothing; only a Rect can be changed."""
+    mirror = IN_PLACE[name]
+    drawn = draw_arguments(data, mirror)
+    target = drawn[0]
+    expected = outcome(lambda: call(getattr(module, mirror), mirror, drawn))
+    got = outcome(lambda: call(getattr(module, name), mirror, drawn)) if not isinstance(
+        target, Rect) else None
+    if got is not None:
+        assert got == (TypeError, f"{name}() argument 1 must be tessel.rect.rect.Rect, not "
+                                  f"{qualified(type(target))}", [])
+        return
+    before = state(target)
+    got = outcome(lambda: call(getattr(module, name), mirror, drawn))
+    if not isinstance(expected, Rect):
+        assert got == expected and state(target) == before
+        return
+    assert got is None and target.position is before[1] and target.size is before[2], got
+    assert same_all(xywh(target), xywh(expected)), (xywh(target), xywh(expected))
+    holders = Rect(target.position, (0, 0)), Rect((0, 0), target.size)
+    assert same_all(xywh(holders[0])[:2] + xywh(holders[1])[2:], xywh(target))
 
 
 # ---------------------------------------------------------------------------------------
@@ -240,6 +296,45 @@ def test_edge_cases_users_meet_first(call, expected):
     assert got is expected if isinstance(expected, bool) else same_all(xywh(got), expected)
 
 
+def one_vector(x, y):
+    v = Vector2(x, y)
+    return Rect(v, v)
+
+
+@pytest.mark.parametrize("name, make, args, keywords", [
+    ("move_ip", lambda: Rect(1, 2, 3, 4), lambda r: [r.position], {}),  # by its own position
+    ("scale_by_ip", lambda: Rect(1, 2, 3, 4), lambda r: [2], lambda r: {"about": r.position}),
+    ("union_ip", lambda: Rect(0, 0, 2, 2), lambda r: [Rect(r.size, (5, 5))], {}),  # at r.size
+    ("clamp_ip", lambda: one_vector(3, 3), lambda r: [(0, 0, 4, 4)], {}),
+    ("inflate_ip", lambda: one_vector(1, 1), lambda r: [2, 2], {}),
+    ("normalize_ip", lambda: one_vector(-2, -2), lambda r: [], {}),
+])
+def test_in_place_forms_read_everything_then_write_the_position_then_the_size(
+        name, make, args, keywords):
+    """A vector the other argument shares is read as it was; a rect whose position is its
+    size ends holding the size."""
+    rect = make()
+    args, keywords = [rect] + args(rect), keywords(rect) if callable(keywords) else keywords
+    expected, before = getattr(module, IN_PLACE[name])(*args, **keywords), xywh(rect)
+    assert getattr(module, name)(*args, **keywords) is None
+    if rect.position is rect.size:
+        assert xy(rect.size) == xywh(expected)[2:] != xywh(expected)[:2]
+    else:
+        assert xywh(rect) == xywh(expected) != before
+
+
+class Fixed(Vector2):
+    """A subtype whose components cannot be written."""
+    x = y = property(lambda self: 2.0)
+
+
+def test_a_write_that_fails_raises_and_keeps_the_writes_before_it():
+    r = Rect(Vector2(1, 1), Fixed())
+    with pytest.raises(AttributeError, match="has no setter"):
+        module.move_ip(r, (1, 1))
+    assert xywh(r) == (2, 2, 2, 2)
+
+
 @pytest.mark.parametrize("call, message", [
     (lambda: module.copy(), "copy() takes exactly 1 argument (0 given)"),
     (lambda: module.move(PROBE), "move() takes exactly 2 arguments (1 given)"),
@@ -248,6 +343,16 @@ def test_edge_cases_users_meet_first(call, expected):
      "tessel.geometry.geometry.inflate() takes no keyword arguments"),
     (lambda: module.union_all(PROBE),
      "expected an iterable of tessel.rect.rect.Rect, got a single Rect"),
+    (lambda: module.scale_by(PROBE, 2, sy=2), "scale_by() got an unexpected keyword argument 'sy'"),
+    (lambda: module.scale_by_ip(PROBE, 2, 2, (0, 0)),
+     "scale_by_ip() takes from 2 to 3 arguments (4 given)"),
+    (lambda: module.normalize_ip(), "normalize_ip() takes exactly 1 argument (0 given)"),
+    (lambda: module.union_ip(PROBE, PROBE, about=None),
+     "tessel.geometry.geometry.union_ip() takes no keyword arguments"),
+    (lambda: module.clamp_ip(bare, PROBE),  # the rect is checked before anything is read
+     "clamp_ip() argument 1 must be tessel.rect.rect.Rect, not function"),
+    (lambda: module.scale_by_ip([0, 0, 1, 1], "s", about="ab"),
+     "scale_by_ip() argument 1 must be tessel.rect.rect.Rect, not list"),
 ])
 def test_calls_that_cannot_run(call, message):
     with pytest.raises(TypeError) as caught:
@@ -256,22 +361,26 @@ def test_calls_that_cannot_run(call, message):
 
 
 def test_the_package_re_exports_every_function():
-    assert sorted(geometry.__all__) == sorted(SIGNATURES)
-    assert all(getattr(geometry, n) is getattr(module, n) for n in SIGNATURES)
+    assert sorted(geometry.__all__) == sorted(set(SIGNATURES) | set(IN_PLACE))
+    assert all(getattr(geometry, n) is getattr(module, n) for n in geometry.__all__)
 
 
-@pytest.mark.parametrize("name", sorted(set(SIGNATURES) - {"union_all"}))
+@pytest.mark.parametrize("name", sorted(set(SIGNATURES) - {"union_all"} | set(IN_PLACE)))
 def test_arguments_are_read_once_each_in_order_as_the_methods_read_them(name):
-    log = []
+    """And an in-place form writes only once all are read: a subtype through its attribute
+    access, the position's x and y, then the size's."""
+    log, mirror = [], IN_PLACE.get(name, name)
     sample = {"rect": lambda: probed_rect(1.0, 2.0, 3.0, 4.0, log)[0], "number": lambda: 2.0,
-              "pair": lambda: probe(1.0, 1.0, log, "pt"), "factor": lambda: 0.5}
-    args = [sample[k]() for k in SIGNATURES[name].split()]
-    getattr(module, name)(*args)
+              "pair": lambda: probe(1.0, 1.0, log, "pt"), "factor": lambda: 0.5,
+              "about": lambda: probe(1.0, 1.0, log, "at")}
+    args = [sample[k]() for k in SIGNATURES[mirror].split()]
+    call(getattr(module, name), mirror, args)
     ours, log[:] = log[:], []
     for a in args:
         if isinstance(a, (Rect, Vector2)):
             (PROBE.collide_rect if isinstance(a, Rect) else PROBE.collide_point)(a)
-    assert ours == log and ours
+    writes = ["pos.x=", "pos.y=", "size.x=", "size.y="] if name in IN_PLACE else []
+    assert ours == log + writes and log
 
 
 def meddling(action):
@@ -292,7 +401,8 @@ def meddling(action):
 
 
 @pytest.mark.parametrize("action", ["empty", "empty itself", "reinit", "clear list", "reenter"])
-@pytest.mark.parametrize("name", ["copy", "union", "clamp", "union_all", "move"])
+@pytest.mark.parametrize("name", ["copy", "union", "clamp", "union_all", "move", "union_ip",
+                                  "clamp_ip", "scale_by_ip"])
 def test_code_run_while_reading_cannot_crash_a_call(name, action):
     victim, items = Rect(0, 0, 2, 2), [Rect(i, i, 1, 1) for i in range(20)]
     act = {"empty": lambda: (setattr(victim, "position", None), delattr(victim, "size")),
@@ -303,9 +413,13 @@ def test_code_run_while_reading_cannot_crash_a_call(name, action):
     call = {"copy": lambda: module.copy(hostile), "union": lambda: module.union(hostile, victim),
             "clamp": lambda: module.clamp(victim, hostile),
             "union_all": lambda: module.union_all(items),
-            "move": lambda: module.move(victim, meddling(act))}[name]
+            "move": lambda: module.move(victim, meddling(act)),
+            # The reads may empty the very rect to be written.
+            "union_ip": lambda: module.union_ip(hostile, victim),
+            "clamp_ip": lambda: module.clamp_ip(victim, hostile),
+            "scale_by_ip": lambda: module.scale_by_ip(victim, 2, about=meddling(act))}[name]
     result = outcome(call)
-    assert isinstance(result, Rect) or result[0] is AttributeError, result
+    assert result is None or isinstance(result, Rect) or result[0] is AttributeError, result
 
 
 def test_threads_read_rects_while_another_replaces_their_vectors():
@@ -320,14 +434,15 @@ def test_threads_read_rects_while_another_replaces_their_vectors():
     def work():
         return [outcome(call) for _ in range(100) for a in rects[:10] for call in (
             lambda: module.union(a, rects[-1]), lambda: module.copy(a),
-            lambda: module.union_all(rects), lambda: module.clip(a, rects[3]))]
+            lambda: module.union_all(rects), lambda: module.clip(a, rects[3]),
+            lambda: module.move_ip(a, (0, 0)), lambda: module.union_ip(a, a))]
 
     with ThreadPoolExecutor(4) as pool:
         mover = pool.submit(replace)
         results = [r for f in [pool.submit(work) for _ in range(3)] for r in f.result()]
         done.set()
         mover.result()
-    assert all(isinstance(r, Rect) or r[0] is AttributeError for r in results)
+    assert all(r is None or isinstance(r, Rect) or r[0] is AttributeError for r in results)
 
 
 STARTUP = """
@@ -366,13 +481,23 @@ LEAK_CALLS = {
     "every function": lambda: [
         module.copy(R), module.move(R, (1, 2)), module.move(SUB, Vector2(1, 1)),
         module.inflate(R, 1, 2), module.scale_by(R, 2), module.scale_by(SUB, 2, None),
+        module.scale_by(R, 2, about=Sub(1, 1)), module.scale_by(R, 2, 3, about=None),
         module.union(R, (0, 0, 1, 1)), module.union_all(iter([R, SUB, Vector4()])),
         module.clip(R, SUB), module.clamp([0, 0, 1, 1], R), module.fit(R, SUB),
         module.contains(R, SUB), module.normalized(Rect(1, 1, -1, -1))],
+    "in place": lambda: [
+        module.move_ip(Rect(1, 2, 3, 4), (1, 2)), module.move_ip(SUB, Vector2(0, 0)),
+        module.inflate_ip(Rect(Sub(1, 1), Sub(2, 2)), 1, 2), module.scale_by_ip(SUB, 1, about=[1, 1]),
+        module.scale_by_ip(Rect(1, 2, 3, 4), 2, about=(1, 1)), module.clamp_ip(SUB, SUB),
+        module.union_ip(Rect(1, 2, 3, 4), SUB), module.normalize_ip(Rect(1, 1, -1, -1))],
     "failures": lambda: [outcome(call) for call in (
         lambda: module.copy(None), lambda: module.move(R, "ab"), lambda: module.inflate(R, 1, "s"),
         lambda: module.union_all([R, 5]), lambda: module.union_all([]),
-        lambda: module.clip(bare(), R), lambda: module.scale_by(R), lambda: module.union_all(3))],
+        lambda: module.clip(bare(), R), lambda: module.scale_by(R), lambda: module.union_all(3),
+        lambda: module.scale_by(R, 2, about="ab"), lambda: module.scale_by(R, 2, q=1),
+        lambda: module.move_ip((0, 0, 1, 1), (1, 1)), lambda: module.union_ip(R, 5),
+        lambda: module.scale_by_ip(R, 2, 3, 4), lambda: module.move_ip(bare(), (1, 1)),
+        lambda: module.move_ip(Rect(Vector2(), Fixed()), (1, 1)))],
 }
 
 

@@ -93,6 +93,15 @@ inline vector2_t add_to_record(PyObject *vector, double dx, double dy) noexcept 
     return {x, add(data.y, dy)};
 }
 
+// Stores (x, y), already at single precision, in an exact Vector2 of the vector module's own
+// type (the caller has checked, as for add_to_record): what its attribute access stores for
+// these values, each component whole, as the vector module stores it.
+inline void store_record(PyObject *vector, float x, float y) noexcept {
+    auto &data = reinterpret_cast<Vector2Object *>(vector)->data;
+    std::atomic_ref<float>(data.x).store(x, std::memory_order_relaxed);
+    std::atomic_ref<float>(data.y).store(y, std::memory_order_relaxed);
+}
+
 }  // namespace tessel
 
 #endif

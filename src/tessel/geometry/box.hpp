@@ -55,6 +55,12 @@ inline Extent scaled(const Extent &s, double factor) noexcept {
     return centred(s.length * factor, s);
 }
 
+// Scaled about the point `at` instead: the start's distance from it times `factor`, the
+// length times `factor` as about the middle, so that only the start depends on the point.
+inline Extent scaled_about(const Extent &s, double factor, double at) noexcept {
+    return {at + (s.start - at) * factor, s.length * factor};
+}
+
 // Edges held while rects are joined: the union's width is taken once, at the end.
 struct Edges {
     double start, end;

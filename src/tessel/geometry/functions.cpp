@@ -19,17 +19,25 @@ constexpr Signature kNormalized{"normalized", 1, 1};
 constexpr Signature kUnionAll{"union_all", 1, 1};
 constexpr Signature kMove{"move", 2, 2};
 constexpr Signature kInflate{"inflate", 3, 3};
-constexpr Signature kScaleBy{"scale_by", 2, 3};
+constexpr Signature kScaleBy{"scale_by", Messages::own, 2, kScaleByParameters};
 constexpr Signature kUnion{"union", 2, 2};
 constexpr Signature kClip{"clip", 2, 2};
 constexpr Signature kClamp{"clamp", 2, 2};
 constexpr Signature kFit{"fit", 2, 2};
 constexpr Signature kContains{"contains", 2, 2};
 
+}  // namespace
+
 // What every call checks first: that the start-up has completed (until then a type or a
 // method table may be missing: ImportError), then the number of positional arguments.
 bool arguments(const Signature &s, PyObject *const *args, Py_ssize_t nargs) noexcept {
     return require_ready(g_types) && match(s, args, nargs);
+}
+
+// The same for a call with keywords: then their names too, and got[] as match() gives it.
+bool arguments(const Signature &s, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames,
+               PyObject **got) noexcept {
+    return require_ready(g_types) && match(s, args, nargs, kwnames, got);
 }
 
 // A Rect, Vector4, 4-tuple or 4-list as (x, y, w, h) (common/arguments.hpp); false with an
@@ -42,6 +50,8 @@ bool read_box(PyObject *o, Box *out) noexcept {
     *out = {{v[0], v[2]}, {v[1], v[3]}};
     return true;
 }
+
+namespace {
 
 // A new Rect holding new vectors (x, y) and (w, h), narrowed to single precision.
 PyObject *new_rect(const Box &b) noexcept {
@@ -129,18 +139,35 @@ PyObject *inflate(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     return new_rect({inflated(b.x, dw), inflated(b.y, dh)});
 }
 
-PyObject *scale_by(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
+PyObject *scale_by(PyObject *, PyObject *const *args, Py_ssize_t nargs, PyObject *kwnames) {
+    PyObject *got[4];
     Box b;
-    double sx, sy;
-    if (!arguments(kScaleBy, args, nargs) || !read_box(args[0], &b) || !to_double(args[1], &sx)) {
-        return nullptr;
+    return arguments(kScaleBy, args, nargs, kwnames, got) && read_box(got[0], &b) &&
+                   scaled_box(got, &b)
+               ? new_rect(b)
+               : nullptr;
+}
+
+bool scaled_box(PyObject *const *got, Box *b) noexcept {
+    double sx, sy, at[2];
+    if (!to_double(got[1], &sx)) {
+        return false;
     }
-    if (nargs < 3 || args[2] == Py_None) {
+    if (got[2] == nullptr || got[2] == Py_None) {
         sy = sx;
-    } else if (!to_double(args[2], &sy)) {
-        return nullptr;
+    } else if (!to_double(got[2], &sy)) {
+        return false;
     }
-    return new_rect({scaled(b.x, sx), scaled(b.y, sy)});
+    if (got[3] == nullptr || got[3] == Py_None) {
+        *b = {scaled(b->x, sx), scaled(b->y, sy)};
+        return true;
+    }
+    // An exact Vector2's record holds what its attribute access would give (common/records.hpp).
+    if (!vector2_record(g_types, got[3], at) && !read_point(g_types, got[3], at)) {
+        return false;
+    }
+    *b = {scaled_about(b->x, sx, at[0]), scaled_about(b->y, sy, at[1])};
+    return true;
 }
 
 PyObject *union_(PyObject *, PyObject *const *args, Py_ssize_t nargs) {

@@ -16,6 +16,19 @@ but `normalized` changes the sign of a size: a negative size is taken as it stan
 from it; infinities follow IEEE arithmetic (so a span from -inf of width inf has a NaN
 right edge). A `Vector2` subtype is read through its attribute access, as the properties
 read it.
+
+The in-place forms (`move_ip`, `inflate_ip`, `scale_by_ip`, `clamp_ip`, `union_ip`,
+`normalize_ip`) take the arguments of the function they mirror, read them in the same order
+with the same errors, and write the values of the rect that function would make into the
+first argument's own vectors: x and y into its `position`, then w and h into its `size`,
+each stored as a new vector stores it. So every rect sharing those vectors changes too. They
+return None. The first argument must be a `Rect` (TypeError "move_ip() argument 1 must be
+tessel.rect.rect.Rect, not tuple"). Every argument is read before anything is written: a
+call that raises while reading changes nothing, and a vector that the other argument shares
+is read as it was. A rect whose position and size are one vector ends with it holding the
+size, (w, h), the last values written. An exact `Vector2` is written directly; a subtype
+through its attribute access (`position.x = ...`), x then y, where its own code may fail
+after earlier values are written.
 """
 
 from collections.abc import Iterable
@@ -45,13 +58,21 @@ def inflate(r: _RectLike, dw: _Number, dh: _Number, /) -> Rect:
     (x - dw / 2, y - dh / 2, w + dw, h + dh). Negative amounts shrink it, past zero to a
     negative size.
     """
-def scale_by(r: _RectLike, sx: _Number, sy: _Number | None = None, /) -> Rect:
+def scale_by(
+    r: _RectLike, sx: _Number, sy: _Number | None = None, /, *, about: _Pair | None = None
+) -> Rect:
     """`r` with its width times `sx` and its height times `sy` (`sx` when `sy` is omitted or
     None), its centre kept: each new x is `centerx - w * sx / 2`, computed as the `centerx`
-    property and setter compute it.
+    property and setter compute it. With `about`, that point is kept instead: each new x is
+    `px + (x - px) * sx`.
 
     A negative factor gives a negative size about the same centre (`scale_by(r, -1)`
     covers r's area with both signs flipped); a factor of 0 gives a point at the centre.
+
+    `about` (keyword only) takes every form `Rect.collide_point` takes, with its errors,
+    and is read after the factors; None, the default, is the centre, computed as above. The
+    new size is `(w * sx, h * sy)` either way. About a point, a negative factor mirrors the
+    rect through it, and a factor of 0 gives a point there.
     """
 def union(a: _RectLike, b: _RectLike, /) -> Rect:
     """The smallest rect whose edges enclose both rects' edges: left and top the smaller of
@@ -103,4 +124,29 @@ def normalized(r: _RectLike, /) -> Rect:
     """The same area with a size of positive signs: where the width is negative, x moves
     to the right edge (x + w) and the width becomes -w; the same for the height. Other
     rects come back as copies.
+    """
+def move_ip(r: Rect, offset: _Pair, /) -> None:
+    """`move` in place: r's own position becomes (x + dx, y + dy), moving every rect that
+    shares it. Returns None.
+    """
+def inflate_ip(r: Rect, dw: _Number, dh: _Number, /) -> None:
+    """`inflate` in place: r's own vectors become (x - dw / 2, y - dh / 2) and
+    (w + dw, h + dh). Returns None.
+    """
+def scale_by_ip(
+    r: Rect, sx: _Number, sy: _Number | None = None, /, *, about: _Pair | None = None
+) -> None:
+    """`scale_by` in place: r's own vectors take the values `scale_by` gives, about r's
+    centre or the point `about`. Returns None.
+    """
+def clamp_ip(r: Rect, bounds: _RectLike, /) -> None:
+    """`clamp` in place: r's own position moves so that r lies inside `bounds` (centred on
+    an axis where it is larger), its size kept. Returns None.
+    """
+def union_ip(r: Rect, other: _RectLike, /) -> None:
+    """`union` in place: r's own vectors take the box around r and `other`. Returns None.
+    """
+def normalize_ip(r: Rect, /) -> None:
+    """`normalized` in place: r's own vectors take the same area with a size of positive
+    signs. Returns None.
     """

@@ -33,11 +33,12 @@ PyMethodDef kFunctions[] = {
                "`r` grown by `dw` in width and `dh` in height, its centre kept:\n"
                "(x - dw / 2, y - dh / 2, w + dw, h + dh). Negative amounts shrink it, past zero "
                "to a\nnegative size.")},
-    {"scale_by", as_method(scale_by), METH_FASTCALL,
-     PyDoc_STR("scale_by(r, sx, sy=None, /)\n--\n\n"
+    {"scale_by", as_method(scale_by), METH_FASTCALL | METH_KEYWORDS,
+     PyDoc_STR("scale_by(r, sx, sy=None, /, *, about=None)\n--\n\n"
                "`r` with its width times `sx` and its height times `sy` (`sx` when `sy` is "
                "omitted or\nNone), its centre kept: each new x is `centerx - w * sx / 2`, "
-               "computed as the `centerx`\nproperty and setter compute it.")},
+               "computed as the `centerx`\nproperty and setter compute it. With `about`, that "
+               "point is kept instead: each new x is\n`px + (x - px) * sx`.")},
     {"union", as_method(union_), METH_FASTCALL,
      PyDoc_STR("union(a, b, /)\n--\n\n"
                "The smallest rect whose edges enclose both rects' edges: left and top the "
@@ -72,6 +73,30 @@ PyMethodDef kFunctions[] = {
                "The same area with a size of positive signs: where the width is negative, x "
                "moves\nto the right edge (x + w) and the width becomes -w; the same for the "
                "height. Other\nrects come back as copies.")},
+    {"move_ip", as_method(move_ip), METH_FASTCALL,
+     PyDoc_STR("move_ip(r, offset, /)\n--\n\n"
+               "`move` in place: r's own position becomes (x + dx, y + dy), moving every rect "
+               "that\nshares it. Returns None.")},
+    {"inflate_ip", as_method(inflate_ip), METH_FASTCALL,
+     PyDoc_STR("inflate_ip(r, dw, dh, /)\n--\n\n"
+               "`inflate` in place: r's own vectors become (x - dw / 2, y - dh / 2) and\n"
+               "(w + dw, h + dh). Returns None.")},
+    {"scale_by_ip", as_method(scale_by_ip), METH_FASTCALL | METH_KEYWORDS,
+     PyDoc_STR("scale_by_ip(r, sx, sy=None, /, *, about=None)\n--\n\n"
+               "`scale_by` in place: r's own vectors take the values `scale_by` gives, about "
+               "r's\ncentre or the point `about`. Returns None.")},
+    {"clamp_ip", as_method(clamp_ip), METH_FASTCALL,
+     PyDoc_STR("clamp_ip(r, bounds, /)\n--\n\n"
+               "`clamp` in place: r's own position moves so that r lies inside `bounds` "
+               "(centred on\nan axis where it is larger), its size kept. Returns None.")},
+    {"union_ip", as_method(union_ip), METH_FASTCALL,
+     PyDoc_STR("union_ip(r, other, /)\n--\n\n"
+               "`union` in place: r's own vectors take the box around r and `other`. Returns "
+               "None.")},
+    {"normalize_ip", as_method(normalize_ip), METH_FASTCALL,
+     PyDoc_STR("normalize_ip(r, /)\n--\n\n"
+               "`normalized` in place: r's own vectors take the same area with a size of "
+               "positive\nsigns. Returns None.")},
     {nullptr, nullptr, 0, nullptr},
 };
 
