@@ -210,7 +210,7 @@ PyObject *pairs_result(Workspace &space, size_t bound, bool flat, const IndexSta
 
 PyObject *index_point_hits(PyObject *self, PyObject *point) {
     double p[2];
-    if (!require_ready(g_state.types) || !read_point(g_state.types, point, p)) {
+    if (!require_ready(g_state.types) || !read_point(g_state.types, point, p, Accept::peers)) {
         return nullptr;
     }
     if (std::isnan(p[0]) || std::isnan(p[1])) {
