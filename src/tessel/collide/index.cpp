@@ -372,13 +372,15 @@ PyMethodDef kIndexMethods[] = {
     {"point_hits", as_method(index_point_hits), METH_O,
      PyDoc_STR("point_hits($self, point, /)\n--\n\n"
                "The values of the rects that contain `point` (borders inside), in the order "
-               "added.\n`point` takes every form `Rect.collide_point` takes, with its errors; "
-               "it is read\nonce, even when the index is empty.")},
+               "added.\n`point` takes every form `Rect.collide_point` takes, with its errors, "
+               "and any other\nsequence or buffer of two numbers; it is read once, even when "
+               "the index is empty.")},
     {"rect_hits", as_method(index_rect_hits), METH_O,
      PyDoc_STR("rect_hits($self, other, /)\n--\n\n"
                "The values of the rects that overlap `other` (touching is no overlap), in the\n"
                "order added. `other` takes every form `Rect.collide_rect` takes, with its "
-               "errors,\nand is read as it is now (a rect of the index too).")},
+               "errors,\nand any other sequence or buffer of four numbers, and is read as it is "
+               "now (a rect\nof the index too).")},
     {"first_rect_hit", as_method(index_first_rect_hit), METH_O,
      PyDoc_STR("first_rect_hit($self, other, /)\n--\n\n"
                "The value of the earliest-added rect that overlaps `other`, or None.")},
@@ -404,7 +406,10 @@ PyMethodDef kIndexMethods[] = {
      PyDoc_STR("clear($self, /)\n--\n\n"
                "Removes every member: the index is empty, as `Index()` is.")},
     // Index[Enemy] at run time, as the stubs' generic class is written.
-    {"__class_getitem__", Py_GenericAlias, METH_O | METH_CLASS, PyDoc_STR("See PEP 585")},
+    {"__class_getitem__", Py_GenericAlias, METH_O | METH_CLASS,
+     PyDoc_STR("__class_getitem__($type, item, /)\n--\n\n"
+               "`Index[Enemy]` at run time: a generic alias of the class, for `cast()` and "
+               "for\nannotations that are evaluated.")},
     {nullptr, nullptr, 0, nullptr},
 };
 
