@@ -1,7 +1,9 @@
 """The rect toolbox: every function gives what a small model of its rules gives, on every
 kind of argument (wrong ones raise what Rect.collide_rect or collide_point raises for
-them), reads its arguments as those methods do, and returns rects of vectors of its own."""
+them; other libraries' rects and points are the numbers they hold), reads its arguments as
+those methods do, and returns rects of vectors of its own."""
 
+import array
 import itertools
 import math
 import sys
@@ -18,6 +20,7 @@ from conftest import PASS, growth
 from rect_support import (ListSub, Rect, TupleSub, Vector2, Vector4, bare, f32,
                           fresh_interpreter, outcome, probe, probed_rect, run_python, same_all,
                           xywh)
+from vector_support import CONTAINERS, NOT_VECTORS
 from tessel import geometry
 from tessel.geometry import geometry as module
 
@@ -216,6 +219,36 @@ def test_every_function_agrees_with_the_model(name, data):
 
 
 # ---------------------------------------------------------------------------------------
+# Other libraries' rects and points, in every role: any sequence or buffer of four (two)
+# numbers gives what the tuple of the numbers it holds gives (a union_all item too); what
+# holds no such numbers is refused as None is.
+
+SHAPES = {"rect", "pair", "rects"}  # the parameters that are rects or points
+PEER_ROLES = [(name, k) for name in sorted(SIGNATURES)
+              for k, kind in enumerate(SIGNATURES[name].split()) if kind in SHAPES]
+PEER_OTHERS = {"rect": Rect(0.5, 1.5, 2, 8), "pair": (0.25, -1), "number": 3.0, "factor": 0.5}
+
+
+@pytest.mark.parametrize("container", [*CONTAINERS, *NOT_VECTORS])
+@pytest.mark.parametrize("name, position", PEER_ROLES, ids=[f"{n}-{k}" for n, k in PEER_ROLES])
+def test_other_libraries_rects_and_points_give_what_their_numbers_give(name, position, container):
+    kinds = SIGNATURES[name].split()
+    given = (CONTAINERS.get(container) or NOT_VECTORS[container])(
+        [1, 2, 3, 4][:2 if kinds[position] == "pair" else 4])
+    if given is None:
+        pytest.skip("the reference has no value of this size")
+    same_as = tuple(map(float, given)) if container in CONTAINERS else None
+
+    def call(arg):
+        args = [PEER_OTHERS.get(k) for k in kinds]
+        args[position] = [PEER_OTHERS["rect"], arg] if kinds[position] == "rects" else arg
+        result = getattr(module, name)(*args)
+        return xywh(result) if isinstance(result, Rect) else result
+
+    assert outcome(lambda: call(given)) == outcome(lambda: call(same_as))
+
+
+# ---------------------------------------------------------------------------------------
 # What the model leaves open: the decisions users meet first, read order, hostile code.
 
 
@@ -368,11 +401,14 @@ LEAK_CALLS = {
         module.inflate(R, 1, 2), module.scale_by(R, 2), module.scale_by(SUB, 2, None),
         module.union(R, (0, 0, 1, 1)), module.union_all(iter([R, SUB, Vector4()])),
         module.clip(R, SUB), module.clamp([0, 0, 1, 1], R), module.fit(R, SUB),
-        module.contains(R, SUB), module.normalized(Rect(1, 1, -1, -1))],
+        module.contains(R, SUB), module.normalized(Rect(1, 1, -1, -1)),
+        module.clamp(R, array.array("d", [0, 0, 9, 9])), module.move(R, memoryview(b"ab")),
+        module.union_all([R, array.array("i", [1, 2, 3, 4])])],
     "failures": lambda: [outcome(call) for call in (
         lambda: module.copy(None), lambda: module.move(R, "ab"), lambda: module.inflate(R, 1, "s"),
         lambda: module.union_all([R, 5]), lambda: module.union_all([]),
-        lambda: module.clip(bare(), R), lambda: module.scale_by(R), lambda: module.union_all(3))],
+        lambda: module.clip(bare(), R), lambda: module.scale_by(R), lambda: module.union_all(3),
+        lambda: module.fit(R, array.array("d", [1])))],
 }
 
 
