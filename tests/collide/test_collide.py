@@ -1,5 +1,6 @@
 """Queries over many rects: every answer, and every error, is the one of the loop over
-Rect.collide_point and Rect.collide_rect, whatever the rects and the arguments hold."""
+Rect.collide_point and Rect.collide_rect, whatever the rects and the arguments hold; and the
+point or rect asked about may also be another library's, read as the numbers it holds."""
 
 import math
 import random
@@ -18,6 +19,7 @@ from conftest import growth
 from rect_support import (HEADER, ListSub, Rect, TupleSub, Vector2, Vector4, bare,
                           extreme_boxes, fresh_interpreter, meddler, noted, outcome, probe,
                           probed_box, qualified, run_python, size_changed)
+from vector_support import CONTAINERS, NOT_VECTORS
 from tessel.collide import _testing, collide
 
 # ---------------------------------------------------------------------------------------
@@ -503,6 +505,35 @@ class Sub(Vector2):  # asked through the method, and keeps no log of its reads
     pass
 
 
+# Other libraries' points and rects: any sequence or buffer of two (four) numbers is read as
+# the vectors read it, where the methods would refuse it, and then answers as the tuple of
+# the numbers it holds; what holds no such numbers is refused as None is. Rects hit and
+# missed by (1, 2) and (1, 2, 3, 4), touching ones, and rects asked through their methods.
+PEER_SCENE = [Rect(0, 0, 1.5, 2.5), Rect(3.5, 5.5, 1, 1), Rect(4, 2, 1, 1), Rect(0, 0, 1, 1),
+              Rect(Sub(1, 2), Vector2(0, 0)), Rect(Sub(2, 3), Vector2(1, 1))]
+PEER_INDEX = collide.Index(PEER_SCENE, range(len(PEER_SCENE)))
+# (how many numbers, the question)
+PEER_ROLES = {
+    "point_hits": (2, lambda a: collide.point_hits(PEER_SCENE, a)),
+    "rect_hits": (4, lambda a: collide.rect_hits(PEER_SCENE, a)),
+    "first_rect_hit": (4, lambda a: collide.first_rect_hit(PEER_SCENE[1:], a)),
+    "Index.point_hits": (2, PEER_INDEX.point_hits),
+    "Index.rect_hits": (4, PEER_INDEX.rect_hits),
+    "Index.first_rect_hit": (4, PEER_INDEX.first_rect_hit),
+}
+
+
+@pytest.mark.parametrize("container", [*CONTAINERS, *NOT_VECTORS])
+@pytest.mark.parametrize("role", PEER_ROLES)
+def test_other_libraries_points_and_rects_answer_as_the_numbers_they_hold(role, container):
+    size, ask = PEER_ROLES[role]
+    given = (CONTAINERS.get(container) or NOT_VECTORS[container])([1, 2, 3, 4][:size])
+    if given is None:
+        pytest.skip("the reference has no value of this size")
+    same_as = tuple(map(float, given)) if container in CONTAINERS else None
+    assert outcome(lambda: ask(given)) == outcome(lambda: ask(same_as))
+
+
 GOOD = [Rect(i, i, 3, 3) for i in range(20)] + [Rect(Sub(1, 1), Vector2(2, 2))]
 BAD = GOOD + [bare()]
 LEAK_CALLS = {
@@ -516,6 +547,9 @@ LEAK_CALLS = {
     "failing rect": lambda: collide.point_hits(BAD, (1, 1)),
     "failing pair": lambda: collide.overlapping_pairs(BAD),
     "failing argument": lambda: collide.rect_hits(GOOD, "ab"),
+    "another library's": lambda: [collide.rect_hits(GOOD, array("d", [0, 0, 2, 2])),
+                                  collide.point_hits(GOOD, memoryview(array("q", [1, 1]))),
+                                  collide.first_rect_hit(GOOD, array("f", [1, 2]))],
     "not a rect": lambda: collide.point_hits([3], (1, 1)),
     "a single rect": lambda: collide.overlapping_pairs(GOOD[0]),
 }

@@ -1,7 +1,9 @@
 """The Index: its answers are those of the module's functions over the rects as they were read
-at the last refresh, move or add, given as the members' values; move() moves the rects as the
-loop `for r, v in zip(rects, offsets): r.position += v` does; and no code run meanwhile, by a
-vector, a value or another thread, can crash it or make it answer out of range."""
+at the last refresh, move or add, given as the members' values; its members, as iteration,
+values(), rects() and `in` show them, keep the order they were added in; move() moves the
+rects as the loop `for r, v in zip(rects, offsets): r.position += v` does; and no code run
+meanwhile, by a vector, a value or another thread, can crash it or make it answer out of
+range."""
 
 import copy
 import gc
@@ -28,7 +30,8 @@ from tessel.collide.collide import Index
 # ---------------------------------------------------------------------------------------
 # The model: a list of (rect, value) and the boxes read from the rects, in order; queries are
 # the one-shot functions over new rects of those boxes. A rect is read as the index reads
-# it: position, size, then x and y of each, each converted to a double.
+# it: position, size, then x and y of each, each converted to a double. Looking into the
+# index shows the list.
 
 
 def to_double(v):
@@ -74,8 +77,23 @@ class Model:
                 return
         raise ValueError("Index.remove(rect): rect not in index")
 
+    def clear(self):
+        self.members, self.boxes = [], []
+
+    def __iter__(self):
+        return iter(list(self.members))
+
+    def values(self):
+        return [v for _, v in self.members]
+
+    def rects(self):
+        return [r for r, _ in self.members]
+
+    def __contains__(self, rect):
+        return any(r is rect for r, _ in self.members)
+
     def move(self, offsets):
-        rects = [r for r, _ in self.members]
+        rects = self.rects()
         if not one_offset(offsets):
             offsets = list(offsets)
             if len(offsets) != len(rects):
@@ -90,19 +108,20 @@ class Model:
             noted(f"while moving rects[{i}]", step)
         self.refresh()
 
-    def rects(self):
+    def as_read(self):
+        """New rects of the boxes as last read."""
         return [Rect(*b) if all(map(single, b)) else held_exactly(b) for b in self.boxes]
 
-    def values(self, indices):
+    def values_at(self, indices):
         return [self.members[i][1] for i in indices]
 
     def point_hits(self, point):
         Rect(0, 0, 1, 1).collide_point(point)  # the argument is read even for no rects
-        return self.values(collide.point_hits(self.rects(), point))
+        return self.values_at(collide.point_hits(self.as_read(), point))
 
     def rect_hits(self, other):
         Rect(0, 0, 1, 1).collide_rect(other)
-        return self.values(collide.rect_hits(self.rects(), other))
+        return self.values_at(collide.rect_hits(self.as_read(), other))
 
     def first_rect_hit(self, other):
         hits = self.rect_hits(other)
@@ -110,9 +129,9 @@ class Model:
 
     def pairs(self, other=None, flat=False):
         if other is None:
-            found = collide.overlapping_pairs(self.rects(), flat=flat)
+            found = collide.overlapping_pairs(self.as_read(), flat=flat)
         else:
-            found = collide.overlapping_pairs_between(self.rects(), other.rects(), flat=flat)
+            found = collide.overlapping_pairs_between(self.as_read(), other.as_read(), flat=flat)
         if flat:
             return found
         other = self if other is None else other
@@ -199,8 +218,9 @@ SETTINGS = settings(max_examples=50 if PASS == "parallel" else 200, deadline=Non
 
 
 def every_answer(ix, model, data, other):
-    """Every query's answer, or error, is the model's."""
+    """Every query's answer, or error, is the model's, and so is every look into it."""
     point, rect = data.draw(POINTS), data.draw(OTHERS)
+    member = data.draw(st.sampled_from(model.rects() + [Rect(), 5]))
     asked = [(len, lambda m: len(m.members)),
              (lambda i: [tuple(map(repr, b)) for b in i.boxes.tolist()],
               lambda m: [tuple(map(repr, b)) for b in m.boxes]),
@@ -209,7 +229,14 @@ def every_answer(ix, model, data, other):
              (lambda i: i.first_rect_hit(rect), lambda m: m.first_rect_hit(rect)),
              (Index.overlapping_pairs, Model.pairs),
              (lambda i: i.overlapping_pairs(flat=True), lambda m: m.pairs(flat=True)),
-             (lambda i: i.overlapping_pairs_between(other[0]), lambda m: m.pairs(other[1]))]
+             (lambda i: i.overlapping_pairs_between(other[0]), lambda m: m.pairs(other[1])),
+             # An iterable of rects is the index of them.
+             (lambda i: i.overlapping_pairs_between(iter(other[2])),
+              lambda m: m.pairs(Model(other[2]))),
+             (lambda i: i.overlapping_pairs_between(other[2], flat=True),
+              lambda m: m.pairs(Model(other[2]), flat=True)),
+             (list, list), (Index.values, Model.values), (Index.rects, Model.rects),
+             (lambda i: member in i, lambda m: member in m)]
     for k, (query, expected) in enumerate(asked):
         compare = (lambda r: r) if k < 2 else key
         assert compare(outcome(lambda: query(ix))) == compare(outcome(lambda: expected(model)))
@@ -234,10 +261,12 @@ def test_answers_are_the_functions_over_the_rects_as_last_read(data, rects, valu
         return
     ix = built
     other_rects = data.draw(scenes(hostile=False))
-    other = (Index(other_rects), Model(other_rects))
+    other = (Index(other_rects), Model(other_rects), other_rects)
     for _ in range(data.draw(st.integers(0, 8))):
-        step = data.draw(st.sampled_from(["add", "remove", "refresh", "move", "poke"]))
-        members = [r for r, _ in model.members]
+        step = data.draw(st.sampled_from(["add", "remove", "refresh", "move", "poke", "clear"]))
+        members = model.rects()
+        # Iteration goes over the members as they were when it began, whatever the step does.
+        looking, looked = iter(ix), list(model)
         if step == "add":
             r = data.draw(st.one_of(scenes().map(lambda s: s[0] if s else Rect()),
                                     st.sampled_from(members or [Rect()]), st.just(5)))
@@ -258,11 +287,14 @@ def test_answers_are_the_functions_over_the_rects_as_last_read(data, rects, valu
             assert list(map(state, members)) == list(map(state, twins))
             if expected is None:
                 model.refresh()
+        elif step == "clear":
+            assert outcome(ix.clear) == outcome(model.clear)
         elif members:  # another's change, seen at the next refresh
             r = data.draw(st.sampled_from(members))
             change = data.draw(st.sampled_from([("x", 2.5), ("h", -1.0), ("size", Vector2(3, 3)),
                                                 ("position", members[0].size)]))
             outcome(lambda: setattr(r, *change))
+        assert key(list(looking)) == key(looked)
         every_answer(ix, model, data, other)
 
 
@@ -420,7 +452,13 @@ def emptied(ix):
     (lambda: Index(rects=[], other=1), TypeError, "other"),
     (lambda: Index().add(Vector4()), TypeError, "add() argument 'rect' must be tessel.rect.rect.Rect, not tessel.vector4.vector4.Vector4"),
     (lambda: Index().remove(Rect()), ValueError, "rect not in index"),
-    (lambda: Index().overlapping_pairs_between([]), TypeError, "must be tessel.collide.collide.Index, not list"),
+    (lambda: Index().overlapping_pairs_between(5), TypeError,
+     "must be tessel.collide.collide.Index or an iterable of tessel.rect.rect.Rect, not int"),
+    (lambda: Index().overlapping_pairs_between([Rect(), (0, 0, 1, 1)]), TypeError,
+     "other[1] must be tessel.rect.rect.Rect, not tuple"),
+    (lambda: Index().overlapping_pairs_between([Rect(), bare()]), AttributeError,
+     "while reading other[1]"),
+    (lambda: Index().overlapping_pairs_between(Rect()), TypeError, "got a single Rect"),
     (lambda: Index().overlapping_pairs(True), TypeError, "exactly 0 arguments (1 given)"),
     (lambda: Index().overlapping_pairs(flatten=True), TypeError, "unexpected keyword argument"),
     (lambda: Index().point_hits((1, 2, 3)), ValueError, "Point must be a Vector2"),
@@ -513,7 +551,8 @@ def test_a_shared_vector_moves_once_per_rect_that_holds_it():
 # Hostile code: vectors that change the index while it reads them, values whose __eq__ or
 # __del__ runs code, and the collector.
 
-@pytest.mark.parametrize("action", ["add", "remove", "refresh", "move", "clear", "init"])
+@pytest.mark.parametrize("action", ["add", "remove", "refresh", "move", "clear", "init",
+                                    "empty", "look"])
 @pytest.mark.parametrize("call", ["refresh", "move", "init"])
 def test_code_that_changes_the_index_while_it_reads_cannot_crash_it(action, call):
     rects = [Rect(i % 7, i % 5, 2, 2) for i in range(60)]
@@ -527,7 +566,8 @@ def test_code_that_changes_the_index_while_it_reads_cannot_crash_it(action, call
         outcome({"add": lambda: ix.add(Rect(1, 1, 1, 1), "added"),
                  "remove": lambda: ix.remove(rects[count[0]]), "refresh": ix.refresh,
                  "move": lambda: ix.move((0.5, 0)), "clear": lambda: ix.__init__(),
-                 "init": lambda: ix.__init__(rects[:3])}[action])
+                 "init": lambda: ix.__init__(rects[:3]), "empty": ix.clear,
+                 "look": lambda: (list(ix), ix.values(), ix.rects(), rects[0] in ix)}[action])
 
     rects[30] = meddler(act, size=Vector2(2, 2))
     ix.add(rects[30])
@@ -537,6 +577,7 @@ def test_code_that_changes_the_index_while_it_reads_cannot_crash_it(action, call
     assert n == len(ix.boxes) and all(0 <= len(ix.point_hits(p)) <= n for p in [(1, 1), (9, 9)])
     assert all(len(p) == 2 for p in ix.overlapping_pairs())
     assert len(ix.rect_hits((-1e9, -1e9, 2e9, 2e9))) <= n
+    assert [r for r, _ in ix] == ix.rects() and len(ix.values()) == n
 
 
 class Loud:
@@ -583,13 +624,20 @@ LEAK_CALLS = {
         lambda i: i.point_hits((2, 2)), lambda i: i.rect_hits(SCENE[0]),
         lambda i: i.first_rect_hit((0, 0, 4, 4)), lambda i: i.overlapping_pairs(),
         lambda i: i.overlapping_pairs(flat=True), lambda i: i.overlapping_pairs_between(i),
-        lambda i: i.boxes)],
+        lambda i: i.boxes, lambda i: i.rect_hits(array("d", [0, 0, 4, 4])),
+        lambda i: i.point_hits(memoryview(array("f", [2, 2]))))],
+    "looking into": lambda: [f(ix) for ix in [Index(SCENE, range(len(SCENE)))] for f in (
+        list, Index.values, Index.rects, lambda i: SCENE[3] in i, lambda i: 5 in i,
+        lambda i: i.overlapping_pairs_between(SCENE[:20]),
+        lambda i: i.overlapping_pairs_between(iter(SCENE), flat=True), Index.clear)],
     "changes": lambda: [f(ix) for ix in [Index(SCENE)] for f in (
         lambda i: i.add(Rect(1, 1, 1, 1), "v"), lambda i: i.remove(SCENE[3]), Index.refresh,
         lambda i: i.move((0, 0)), lambda i: i.move([(0, 0)] * len(i)), lambda i: i.__init__())],
     "failures": lambda: [outcome(f) for f in (
         lambda: Index(SCENE + [bare()]), lambda: Index(SCENE).remove(Rect()),
-        lambda: Index(SCENE + [bare()]).move((1, 1)), lambda: Index(SCENE).rect_hits("ab"))],
+        lambda: Index(SCENE + [bare()]).move((1, 1)), lambda: Index(SCENE).rect_hits("ab"),
+        lambda: Index(SCENE).overlapping_pairs_between(SCENE + [bare()]),
+        lambda: Index(SCENE).point_hits(array("d", [1, 2, 3])))],
     "cycle": lambda: Index(SCENE).add(Rect(), [Index()]),
 }
 
@@ -604,8 +652,8 @@ def test_the_index_does_not_leak(name):
 
 
 def work_on_one_index(seconds):
-    """Threads that query one index while others refresh, move, add and remove; each answer
-    must be in range. Returns the errors seen."""
+    """Threads that query and look into one index while others refresh, move, add, remove and
+    clear it; each answer must be in range. Returns the errors seen."""
     import time
     rects = [Rect(i % 17, i % 13, 3, 3) for i in range(400)]
     ix, errors, stop = Index(rects, range(400)), [], time.monotonic() + seconds
@@ -617,13 +665,18 @@ def work_on_one_index(seconds):
                 assert all(v in range(400) or v == "x" for v in found) and len(found) <= 450
             assert all(a != b or a == "x" for a, b in ix.overlapping_pairs()) and n <= 450
             assert ix.boxes.shape[1] == 4
+            members = list(ix)
+            assert all(v in range(400) or v == "x" for _, v in members) and len(members) <= 450
+            assert len(ix.values()) <= 450 and len(ix.rects()) <= 450
+            assert isinstance(rects[0] in ix, bool)
 
     def change(k):
         spare = Rect(k, k, 2, 2)
         while time.monotonic() < stop:
             [ix.refresh, lambda: ix.move((0.25, -0.25)), lambda: (ix.add(spare, "x"), ix.remove(spare)),
              lambda: ix.move([(0, 0)] * len(ix)), lambda: setattr(rects[k], "position", Vector2(k, k)),
-             lambda: ix.overlapping_pairs_between(ix)][k % 6]()
+             lambda: ix.overlapping_pairs_between(ix),
+             lambda: (ix.clear(), ix.__init__(rects, range(400)))][k % 7]()
 
     def guarded(f, *args):
         try:
@@ -634,7 +687,7 @@ def work_on_one_index(seconds):
             errors.append(repr(e))
 
     threads = [threading.Thread(target=guarded, args=(ask,)) for _ in range(3)] + [
-        threading.Thread(target=guarded, args=(change, k)) for k in range(6)]
+        threading.Thread(target=guarded, args=(change, k)) for k in range(7)]
     for t in threads:
         t.start()
     for t in threads:

@@ -1,9 +1,10 @@
 """The rect toolbox: every function gives what a small model of its rules gives, on every
 kind of argument (wrong ones raise what Rect.collide_rect or collide_point raises for
-them), reads its arguments as those methods do, and returns rects of vectors of its own;
-every in-place form writes into the rect's own vectors what the function it mirrors makes,
-or fails alike and writes nothing."""
+them; other libraries' rects and points are the numbers they hold), reads its arguments as
+those methods do, and returns rects of vectors of its own; every in-place form writes into
+the rect's own vectors what the function it mirrors makes, or fails alike and writes nothing."""
 
+import array
 import itertools
 import math
 import sys
@@ -20,6 +21,7 @@ from conftest import PASS, growth
 from rect_support import (ListSub, Rect, TupleSub, Vector2, Vector4, bare, f32,
                           fresh_interpreter, outcome, probe, probed_rect, qualified, run_python,
                           same_all, xy, xywh)
+from vector_support import CONTAINERS, NOT_VECTORS
 from tessel import geometry
 from tessel.geometry import geometry as module
 
@@ -272,6 +274,43 @@ def test_in_place_forms_write_what_the_functions_they_mirror_make(name, data):
 
 
 # ---------------------------------------------------------------------------------------
+# Other libraries' rects and points, in every role: any sequence or buffer of four (two)
+# numbers gives what the tuple of the numbers it holds gives (a union_all item too); what
+# holds no such numbers is refused as None is.
+
+SHAPES = {"rect", "pair", "rects", "about"}  # the parameters that are rects or points
+# The in-place forms too, but for their first argument, which must be a Rect.
+PEER_ROLES = [(name, k) for name in [*sorted(SIGNATURES), *sorted(IN_PLACE)]
+              for k, kind in enumerate(SIGNATURES[IN_PLACE.get(name, name)].split())
+              if kind in SHAPES and not (name in IN_PLACE and k == 0)]
+PEER_OTHERS = {"rect": lambda: Rect(0.5, 1.5, 2, 8), "pair": lambda: (0.25, -1),
+               "number": lambda: 3.0, "factor": lambda: 0.5, "about": lambda: OMITTED}
+
+
+@pytest.mark.parametrize("container", [*CONTAINERS, *NOT_VECTORS])
+@pytest.mark.parametrize("name, position", PEER_ROLES, ids=[f"{n}-{k}" for n, k in PEER_ROLES])
+def test_other_libraries_rects_and_points_give_what_their_numbers_give(name, position, container):
+    mirror = IN_PLACE.get(name, name)
+    kinds = SIGNATURES[mirror].split()
+    given = (CONTAINERS.get(container) or NOT_VECTORS[container])(
+        [1, 2, 3, 4][:2 if kinds[position] in ("pair", "about") else 4])
+    if given is None:
+        pytest.skip("the reference has no value of this size")
+    # None is refused as a rect or a point, but `about` takes it for the centre.
+    refused = object() if kinds[position] == "about" else None
+    same_as = tuple(map(float, given)) if container in CONTAINERS else refused
+
+    def run(arg):
+        values = [PEER_OTHERS[k]() for k in kinds]
+        values[position] = [values[0], arg] if kinds[position] == "rects" else arg
+        result = call(getattr(module, name), mirror, values)
+        result = values[0] if name in IN_PLACE else result
+        return xywh(result) if isinstance(result, Rect) else result
+
+    assert outcome(lambda: run(given)) == outcome(lambda: run(same_as))
+
+
+# ---------------------------------------------------------------------------------------
 # What the model leaves open: the decisions users meet first, read order, hostile code.
 
 
@@ -484,7 +523,9 @@ LEAK_CALLS = {
         module.scale_by(R, 2, about=Sub(1, 1)), module.scale_by(R, 2, 3, about=None),
         module.union(R, (0, 0, 1, 1)), module.union_all(iter([R, SUB, Vector4()])),
         module.clip(R, SUB), module.clamp([0, 0, 1, 1], R), module.fit(R, SUB),
-        module.contains(R, SUB), module.normalized(Rect(1, 1, -1, -1))],
+        module.contains(R, SUB), module.normalized(Rect(1, 1, -1, -1)),
+        module.clamp(R, array.array("d", [0, 0, 9, 9])), module.move(R, memoryview(b"ab")),
+        module.union_all([R, array.array("i", [1, 2, 3, 4])])],
     "in place": lambda: [
         module.move_ip(Rect(1, 2, 3, 4), (1, 2)), module.move_ip(SUB, Vector2(0, 0)),
         module.inflate_ip(Rect(Sub(1, 1), Sub(2, 2)), 1, 2), module.scale_by_ip(SUB, 1, about=[1, 1]),
@@ -497,7 +538,8 @@ LEAK_CALLS = {
         lambda: module.scale_by(R, 2, about="ab"), lambda: module.scale_by(R, 2, q=1),
         lambda: module.move_ip((0, 0, 1, 1), (1, 1)), lambda: module.union_ip(R, 5),
         lambda: module.scale_by_ip(R, 2, 3, 4), lambda: module.move_ip(bare(), (1, 1)),
-        lambda: module.move_ip(Rect(Vector2(), Fixed()), (1, 1)))],
+        lambda: module.move_ip(Rect(Vector2(), Fixed()), (1, 1)),
+        lambda: module.fit(R, array.array("d", [1])))],
 }
 
 

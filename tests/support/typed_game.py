@@ -1,6 +1,7 @@
-"""A small game as a user writes it: the short imports, a typed Index[Enemy], and tessel rects
-and vectors handed to pygame for drawing. tests/package/test_packaging.py checks it with
-`mypy --strict` against pygame's own stubs, and runs it headless."""
+"""A small game as a user writes it: the short imports, a typed Index[Enemy] that it looks
+into, tessel rects and vectors handed to pygame for drawing, and pygame's rects handed to
+tessel. tests/package/test_packaging.py checks it with `mypy --strict` against pygame's own
+stubs, and runs it headless."""
 
 from __future__ import annotations
 
@@ -48,6 +49,11 @@ def frame(surface: pygame.Surface, player: Rect, crowd: list[Enemy], enemies: In
     pygame.draw.circle(surface, (0, 200, 0), player.center, 3)
     pygame.draw.polygon(surface, (0, 0, 0), [Vector2(0, 0), Vector2(4, 0), Vector2(0, 4)])
     surface.fill((0, 0, 0), clamp(player, field))
+    # pygame's rects and points where tessel wants a rect or a point.
+    screen = surface.get_rect()
+    surface.fill((0, 0, 0), clamp(player, screen))
+    seen: list[Enemy] = enemies.rect_hits(screen) + enemies.point_hits(screen.center)
+    assert len(seen) >= len(touched)
     box = pygame.Rect(union_all([player, field]))
     return [e.name for e in touched] + ([hit.name] if hit else []) + [str(box.w)]
 
@@ -58,6 +64,10 @@ def looked_into(enemies: Index[Enemy]) -> list[str]:
     first = enemies.rects()[0]
     if first in enemies:
         names += [e.name for e in enemies.values()]
+    for rect, enemy in enemies:  # the loop goes over the members as they were
+        enemies.remove(rect)
+    assert len(enemies) == 0
+    enemies.add(first, Enemy("late", first, Vector2()))
     enemies.clear()
     return names
 
@@ -67,17 +77,15 @@ def main() -> list[str]:
     field = Rect(0, 0, 320, 240)
     crowd = spawn(12)
     enemies = Index([e.rect for e in crowd], crowd)
-    assert_type(enemies, "Index[Enemy]")  # a string: Index is not subscriptable at run time
+    assert_type(enemies, Index[Enemy])
     walls = Index([Rect(0, 0, 320, 4), Rect(0, 236, 320, 4)])
-    assert_type(walls, "Index[Rect]")
+    assert_type(walls, Index[Rect])
     later: Index[Enemy] = Index()
     later.add(crowd[0].rect, crowd[0])
     assert_type(enemies.boxes[0, 2], float)
     pairs = overlapping_pairs([e.rect for e in crowd])
     seen = frame(surface, Rect(10, 10, 30, 30), crowd, enemies, walls, field)
-    # Looking into an index needs a tessel whose Index has values(): skipped without one.
-    if hasattr(enemies, "values"):
-        seen += looked_into(later)
+    seen += looked_into(later)
     return seen + [str(len(pairs))]
 
 

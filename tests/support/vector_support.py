@@ -1,6 +1,9 @@
 """What the vector tests share: the two kinds of vector with their rounding, exact comparison,
-and other libraries' vectors (None where the library is not installed)."""
+and other libraries' vectors (None where the library is not installed), with the table of
+the containers that hold numbers as other libraries do, which the modules built on Rect
+take as points and rects too."""
 
+import array
 import importlib
 import math
 import operator
@@ -115,5 +118,35 @@ def _optional(name):
 
 
 numpy, pygame_math = _optional("numpy"), _optional("pygame.math")
+pygame_rect = _optional("pygame.rect")
 needs_numpy = pytest.mark.skipif(numpy is None, reason="numpy is not installed")
 needs_pygame = pytest.mark.skipif(pygame_math is None, reason="pygame is not installed")
+
+
+def _reference(xs):
+    """The reference type's vector of two, or its rect of four (ints): None for another size."""
+    return (pygame_math.Vector2(*xs) if len(xs) == 2 else
+            pygame_rect.Rect(*xs) if len(xs) == 4 else None)
+
+
+# Each makes 1, 2, ... n as some library holds them; None: not a vector of n.
+CONTAINERS = {
+    "tuple": tuple, "list": list, "range": lambda xs: range(1, len(xs) + 1), "sequence": Seq,
+    "memoryview": lambda xs: memoryview(array.array("d", xs)),
+    "strided": lambda xs: memoryview(array.array("q", [x for x in xs for _ in "ab"]))[::2],
+    **{f"array {c}": (lambda c: lambda xs: array.array(c, xs))(c) for c in "bBhHiIlLqQf"},
+    **({f"ndarray {t}": (lambda t: lambda xs: numpy.array(xs, t))(t) for t in
+        ["float64", "float16", "bool", "int8", "uint64", "<f8", "=i4", ">f8", ">i2", "object"]}
+       if numpy else {}),
+    **({"reference": _reference} if pygame_math and pygame_rect else {}),
+}
+# Each makes something that holds no n numbers, from 1, 2, ... n.
+NOT_VECTORS = {
+    "text": lambda xs: "ab"[:len(xs)], "bytes": lambda xs: bytes(len(xs)),
+    "bytearray": lambda xs: bytearray(len(xs)), "longer": lambda xs: Seq([*xs, 0]),
+    "shorter": lambda xs: array.array("d", xs[1:]),
+    **({f"ndarray {t}": (lambda t: lambda xs: numpy.ones((1, len(xs)) if t == "2-d" else
+                                                       len(xs), None if t == "2-d" else t))(t)
+        for t in ["2-d"]} if numpy else {}),
+    **({"shorter >f8": lambda xs: numpy.ones(len(xs) - 1, ">f8")} if numpy else {}),
+}

@@ -2,7 +2,6 @@
 vector, an operand that is no number lets its own operator answer, and subclasses copy and
 pickle as themselves."""
 
-import array
 import copy
 import operator
 import pickle
@@ -15,30 +14,7 @@ from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
 from rect_support import outcome
-from vector_support import Seq, kinds, needs_numpy, numpy, pygame_math
-
-# Each makes 1, 2, ... n as some library holds them; None: not a vector of n.
-CONTAINERS = {
-    "tuple": tuple, "list": list, "range": lambda xs: range(1, len(xs) + 1), "sequence": Seq,
-    "memoryview": lambda xs: memoryview(array.array("d", xs)),
-    "strided": lambda xs: memoryview(array.array("q", [x for x in xs for _ in "ab"]))[::2],
-    **{f"array {c}": (lambda c: lambda xs: array.array(c, xs))(c) for c in "bBhHiIlLqQf"},
-    **({f"ndarray {t}": (lambda t: lambda xs: numpy.array(xs, t))(t) for t in
-        ["float64", "float16", "bool", "int8", "uint64", "<f8", "=i4", ">f8", ">i2", "object"]}
-       if numpy else {}),
-    **({"reference": lambda xs: pygame_math.Vector2(*xs) if len(xs) == 2 else None}
-       if pygame_math else {}),
-}
-NOT_VECTORS = {
-    "text": lambda xs: "ab"[:len(xs)], "bytes": lambda xs: bytes(len(xs)),
-    "bytearray": lambda xs: bytearray(len(xs)), "longer": lambda xs: Seq([*xs, 0]),
-    "shorter": lambda xs: array.array("d", xs[1:]),
-    **({f"ndarray {t}": (lambda t: lambda xs: numpy.ones((1, len(xs)) if t == "2-d" else
-                                                       len(xs), None if t == "2-d" else t))(t)
-        for t in ["2-d"]} if numpy else {}),
-    **({"shorter >f8": lambda xs: numpy.ones(len(xs) - 1, ">f8")} if numpy else {}),
-}
-
+from vector_support import CONTAINERS, NOT_VECTORS, Seq, kinds, needs_numpy, numpy
 
 @kinds
 @pytest.mark.parametrize("container", CONTAINERS)

@@ -10,13 +10,21 @@ rect carries a note naming it (`while testing rects[3]`). A rect made of two exa
 `Vector2` is read once per call, from the vectors themselves; any other rect is asked
 through its own method.
 
+The point or rect asked about takes every form the method takes, with its errors, and,
+where the method would refuse it, any other sequence or buffer of two (four) numbers, read
+as (x, y) (or x, y, w, h) by the vectors' rule: another library's point or rect (a
+`pygame.Rect`), a numpy array, an `array.array`. What is neither raises the method's
+ValueError ("Point must be a Vector2, tuple, or list of length 2", "rect for collision must
+be a Rect, Vector4, tuple, or list of length 4").
+
 For many questions a frame about the same rects, `Index` keeps their boxes and answers with
 your own objects.
 """
 
 from array import array
-from collections.abc import Iterable, Iterator, Sequence
-from typing import Generic, Literal, final, overload, type_check_only
+from types import GenericAlias
+from collections.abc import Buffer, Iterable, Iterator, Sequence
+from typing import Any, Generic, Literal, Protocol, SupportsFloat, SupportsIndex, final, overload
 
 from typing_extensions import TypeVar
 
@@ -24,22 +32,30 @@ from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
 
-_Point = Vector2 | Sequence[float]
-_Other = Rect | Vector4 | Sequence[float]
+class _Numbers(Protocol):
+    """Any sequence with a length, of numbers: another library's point or rect."""
+
+    def __len__(self) -> int: ...
+    def __getitem__(self, i: int, /) -> SupportsFloat | SupportsIndex: ...
+
+_Point = Vector2 | Sequence[float] | _Numbers | Buffer
+_Other = Rect | Vector4 | Sequence[float] | _Numbers | Buffer
 
 def point_hits(rects: Iterable[Rect], point: _Point, /) -> list[int]:
     """The indices `i` of the rects that contain the point, ascending: those for which
     `rects[i].collide_point(point)` is true (borders inside).
 
-    `point` takes every form `Rect.collide_point` takes, with its errors; it is read once,
-    before the first rect, and not at all when there are no rects.
+    `point` takes every form `Rect.collide_point` takes, with its errors, and any other
+    sequence or buffer of two numbers; it is read once, before the first rect, and not at
+    all when there are no rects.
     """
 def rect_hits(rects: Iterable[Rect], other: _Other, /) -> list[int]:
     """The indices `i` of the rects that overlap `other`, ascending: those for which
     `rects[i].collide_rect(other)` is true (touching is no overlap).
 
-    `other` takes every form `Rect.collide_rect` takes, with its errors; it is read once,
-    before the first rect, and not at all when there are no rects.
+    `other` takes every form `Rect.collide_rect` takes, with its errors, and any other
+    sequence or buffer of four numbers (x, y, w, h); it is read once, before the first rect,
+    and not at all when there are no rects.
     """
 def first_rect_hit(rects: Iterable[Rect], other: _Other, /) -> int:
     """The index of the first rect that overlaps `other`, or -1 when none does; the rects
@@ -103,9 +119,12 @@ class Index(Generic[_V]):
 
     For type checkers the index is generic over its values: `Index(rects, enemies)` is an
     `Index[Enemy]`, whose queries return `list[Enemy]` and `Enemy | None`; `Index(rects)`
-    answers with the rects, an `Index[Rect]`. At run time the class is not subscriptable:
-    write `Index[Enemy]` in annotations only (quoted, or under
-    `from __future__ import annotations`, where Python evaluates annotations).
+    answers with the rects, an `Index[Rect]`. `Index[Enemy]` works at run time too (in
+    `cast()`, in annotations evaluated), as a generic alias of the class.
+
+    Members keep the order they were added in: `add` appends, `remove` takes one member out
+    and keeps the order of the others, and a rect added twice is two members. Iteration,
+    `values()`, `rects()` and the rows of `boxes` all follow that order.
     """
 
     @overload
@@ -152,12 +171,13 @@ class Index(Generic[_V]):
         """
     def point_hits(self, point: _Point, /) -> list[_V]:
         """The values of the rects that contain `point` (borders inside), in the order added.
-        `point` takes every form `Rect.collide_point` takes, with its errors; it is read
-        once, even when the index is empty."""
+        `point` takes every form `Rect.collide_point` takes, with its errors, and any other
+        sequence or buffer of two numbers; it is read once, even when the index is empty."""
     def rect_hits(self, other: _Other, /) -> list[_V]:
         """The values of the rects that overlap `other` (touching is no overlap), in the
         order added. `other` takes every form `Rect.collide_rect` takes, with its errors,
-        and is read as it is now (a rect of the index too)."""
+        and any other sequence or buffer of four numbers, and is read as it is now (a rect
+        of the index too)."""
     def first_rect_hit(self, other: _Other, /) -> _V | None:
         """The value of the earliest-added rect that overlaps `other`, or None."""
     @overload
@@ -178,15 +198,29 @@ class Index(Generic[_V]):
     ) -> list[tuple[_V, _W]]:
         """Every pair `(a, b)` of a value of this index and one of `other` whose rects
         overlap, in the order `overlapping_pairs_between` gives their places; with
-        `flat=True`, the places as one `array('I')`."""
+        `flat=True`, the places as one `array('I')`.
+
+        `other` may also be any iterable of `Rect`, taken as `Index(other)` would take it
+        (each item a `Rect`, each read once, now: TypeError "other[1] must be
+        tessel.rect.rect.Rect, not list", a note `while reading other[3]`), whose values are
+        its rects: the pairs are then `(value, rect)`.
+        """
     @overload
     def overlapping_pairs_between(
-        self, other: Index[_W], /, *, flat: Literal[True]
+        self, other: Iterable[Rect], /, *, flat: Literal[False] = False
+    ) -> list[tuple[_V, Rect]]: ...
+    @overload
+    def overlapping_pairs_between(
+        self, other: Index[Any] | Iterable[Rect], /, *, flat: Literal[True]
     ) -> array[int]: ...
     @overload
     def overlapping_pairs_between(
         self, other: Index[_W], /, *, flat: bool
     ) -> list[tuple[_V, _W]] | array[int]: ...
+    @overload
+    def overlapping_pairs_between(
+        self, other: Iterable[Rect], /, *, flat: bool
+    ) -> list[tuple[_V, Rect]] | array[int]: ...
     @property
     def boxes(self) -> memoryview[float]:
         """The boxes as last read: a read-only `memoryview` of shape (n, 4) and format 'd',
@@ -197,24 +231,31 @@ class Index(Generic[_V]):
         ones, and the view (and its memory) stays as it was for as long as it lives.
         """
 
-    # Looking into the index: declared for type checkers ahead of the compiled module, which
-    # does not have them yet (stubtest skips what is type-check only). Drop each decorator
-    # when the module gains the method.
-    @type_check_only
     def __iter__(self) -> Iterator[tuple[Rect, _V]]:
         """Iterates `(rect, value)` for every member, in the order added (a rect added twice
-        comes twice): the rows of `boxes`, in order."""
-    @type_check_only
+        comes twice): the rows of `boxes`, in order.
+
+        The members are taken when iteration starts: the loop may add, remove, clear or
+        refresh, and goes on over the members as they were then (so
+        `for rect, value in index: index.remove(rect)` empties the index).
+        """
     def __contains__(self, rect: object, /) -> bool:
         """Whether this very rect is a member (by identity, never by value)."""
-    @type_check_only
     def values(self) -> list[_V]:
         """The values of the members, in the order added: item `i` belongs to row `i` of
-        `boxes`."""
-    @type_check_only
+        `boxes`.
+
+        A new list each call, of the members as they are then.
+        """
     def rects(self) -> list[Rect]:
         """The rects of the members, in the order added: item `i` is the rect of row `i` of
-        `boxes`."""
-    @type_check_only
+        `boxes`.
+
+        A new list each call: the rects themselves, not copies.
+        """
     def clear(self) -> None:
         """Removes every member: the index is empty, as `Index()` is."""
+    @classmethod
+    def __class_getitem__(cls, item: Any, /) -> GenericAlias:
+        """`Index[Enemy]` at run time: a generic alias of the class, for `cast()` and for
+        annotations that are evaluated."""

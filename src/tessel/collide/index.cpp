@@ -1,6 +1,6 @@
-// The Index type: its lifecycle, who is in it (construction, add, remove, len), its boxes
-// view and the collector's hooks. Reading and moving rects: index_refresh.cpp; queries:
-// index_queries.cpp.
+// The Index type: its lifecycle, who is in it (construction, add, remove, clear, len), its
+// boxes view and the collector's hooks. Reading and moving rects: index_refresh.cpp; queries:
+// index_queries.cpp; looking into it: index_members.cpp.
 #include "index.hpp"
 
 #include <algorithm>
@@ -138,7 +138,8 @@ int index_traverse(PyObject *self, visitproc visit, void *arg) {
     return 0;
 }
 
-// Empties the index, then releases what it held: a value's __del__ may use the index.
+// Empties the index, then releases what it held: a value's __del__ may use the index. The
+// collector's clear, and clear().
 int index_clear(PyObject *self) {
     if (as_index(self)->state == nullptr) {
         return 0;
@@ -151,6 +152,7 @@ int index_clear(PyObject *self) {
         ++st.version;
         garbage.packed = std::move(st.current->packed);
         garbage.grid = std::move(st.current->grid);
+        garbage.geometry = std::move(st.spare);
         return 0;
     });
     return 0;
@@ -163,50 +165,46 @@ void index_dealloc(PyObject *self) {
     Py_TYPE(self)->tp_free(self);
 }
 
-// Index(rects=(), values=None): every item a Rect (checked first, as the module's functions
-// check theirs), then as many values as rects, then every rect read. The index changes only
-// once all of that has succeeded; __init__ on an index replaces what it holds.
-int index_init(PyObject *self, PyObject *args, PyObject *kwargs) {
-    PyObject *got[2];
-    if (!match(kInit, args, kwargs, got) || !require_ready(g_state.types)) {
-        return -1;
-    }
-    PyObject *values_arg = got[1] != nullptr ? got[1] : Py_None;
+// What the index is made of, for Index(rects, values) and index_of(): every item a Rect
+// (checked first, as the module's functions check theirs), then as many values as rects, then
+// every rect read; errors name the items after `name`. The index changes only once all of
+// that has succeeded, and then holds these members alone.
+bool fill(PyObject *self, PyObject *rects_arg, PyObject *values_arg, const char *name) {
     // The rects are held from the start: reading them may run code.
-    Ref given = got[0] != nullptr ? Ref::borrow(got[0]) : Ref::steal(PyTuple_New(0));
+    Ref given = rects_arg != nullptr ? Ref::borrow(rects_arg) : Ref::steal(PyTuple_New(0));
     Rects rects;
-    if (!given || !rects.open(given.get()) || !rects.hold() || !rects.check("rects")) {
-        return -1;
+    if (!given || !rects.open(given.get()) || !rects.hold() || !rects.check(name)) {
+        return false;
     }
     Py_ssize_t n = rects.size();
     PyObject *const *items = rects.items();
     if (too_many(static_cast<size_t>(n))) {
-        return -1;
+        return false;
     }
     Ref values;
     if (values_arg != Py_None) {
         values = Ref::steal(PySequence_Tuple(values_arg));
         if (!values) {
-            return -1;
+            return false;
         }
         if (PyTuple_GET_SIZE(values.get()) != n) {
             PyErr_Format(PyExc_ValueError,
                          "Index() takes one value per rect: %zd values for %zd rects",
                          PyTuple_GET_SIZE(values.get()), n);
-            return -1;
+            return false;
         }
     }
     std::unique_ptr<Geometry> g = new_geometry();
     if (!g || !(g->packed = new_packed())) {
-        return -1;
+        return false;
     }
     try {
         std::vector<Row> &rows = rows_of(g->packed.get());
         rows.resize(static_cast<size_t>(n));
         for (Py_ssize_t i = 0; i < n; ++i) {
             if (!read_row(items[i], &rows[static_cast<size_t>(i)])) {
-                add_note("while reading rects[%zd]", i);
-                return -1;
+                add_note("while reading %s[%zd]", name, i);
+                return false;
             }
         }
         enter_grid(*g, rows.data(), rows.size(), nullptr, true);
@@ -232,11 +230,20 @@ int index_init(PyObject *self, PyObject *args, PyObject *kwargs) {
             return true;
         });
         garbage.geometry = std::move(g);
-        return done ? 0 : -1;
+        return done;
     } catch (const std::bad_alloc &) {
         PyErr_NoMemory();
+        return false;
+    }
+}
+
+// Index(rects=(), values=None); __init__ on an index replaces what it holds.
+int index_init(PyObject *self, PyObject *args, PyObject *kwargs) {
+    PyObject *got[2];
+    if (!match(kInit, args, kwargs, got) || !require_ready(g_state.types)) {
         return -1;
     }
+    return fill(self, got[0], got[1] != nullptr ? got[1] : Py_None, "rects") ? 0 : -1;
 }
 
 // -------------------------------------------------------------------------------------
@@ -315,6 +322,11 @@ PyObject *index_remove(PyObject *self, PyObject *rect) {
     return Py_NewRef(Py_None);
 }
 
+PyObject *index_empty(PyObject *self, PyObject *) {
+    index_clear(self);
+    return Py_NewRef(Py_None);
+}
+
 Py_ssize_t index_length(PyObject *self) {
     return with_state(self, Py_ssize_t{-1},
                       [](IndexState &st) { return static_cast<Py_ssize_t>(st.live); });
@@ -360,13 +372,15 @@ PyMethodDef kIndexMethods[] = {
     {"point_hits", as_method(index_point_hits), METH_O,
      PyDoc_STR("point_hits($self, point, /)\n--\n\n"
                "The values of the rects that contain `point` (borders inside), in the order "
-               "added.\n`point` takes every form `Rect.collide_point` takes, with its errors; "
-               "it is read\nonce, even when the index is empty.")},
+               "added.\n`point` takes every form `Rect.collide_point` takes, with its errors, "
+               "and any other\nsequence or buffer of two numbers; it is read once, even when "
+               "the index is empty.")},
     {"rect_hits", as_method(index_rect_hits), METH_O,
      PyDoc_STR("rect_hits($self, other, /)\n--\n\n"
                "The values of the rects that overlap `other` (touching is no overlap), in the\n"
                "order added. `other` takes every form `Rect.collide_rect` takes, with its "
-               "errors,\nand is read as it is now (a rect of the index too).")},
+               "errors,\nand any other sequence or buffer of four numbers, and is read as it is "
+               "now (a rect\nof the index too).")},
     {"first_rect_hit", as_method(index_first_rect_hit), METH_O,
      PyDoc_STR("first_rect_hit($self, other, /)\n--\n\n"
                "The value of the earliest-added rect that overlaps `other`, or None.")},
@@ -380,6 +394,22 @@ PyMethodDef kIndexMethods[] = {
                "Every pair `(a, b)` of a value of this index and one of `other` whose rects\n"
                "overlap, in the order `overlapping_pairs_between` gives their places; with\n"
                "`flat=True`, the places as one `array('I')`.")},
+    {"values", as_method(index_values), METH_NOARGS,
+     PyDoc_STR("values($self, /)\n--\n\n"
+               "The values of the members, in the order added: item `i` belongs to row `i` of\n"
+               "`boxes`.")},
+    {"rects", as_method(index_rects), METH_NOARGS,
+     PyDoc_STR("rects($self, /)\n--\n\n"
+               "The rects of the members, in the order added: item `i` is the rect of row `i` "
+               "of\n`boxes`.")},
+    {"clear", as_method(index_empty), METH_NOARGS,
+     PyDoc_STR("clear($self, /)\n--\n\n"
+               "Removes every member: the index is empty, as `Index()` is.")},
+    // Index[Enemy] at run time, as the stubs' generic class is written.
+    {"__class_getitem__", Py_GenericAlias, METH_O | METH_CLASS,
+     PyDoc_STR("__class_getitem__($type, item, /)\n--\n\n"
+               "`Index[Enemy]` at run time: a generic alias of the class, for `cast()` and "
+               "for\nannotations that are evaluated.")},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -394,10 +424,15 @@ PyGetSetDef kIndexProperties[] = {
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-PySequenceMethods kIndexSequence = {.sq_length = index_length};
+PySequenceMethods kIndexSequence = {.sq_length = index_length, .sq_contains = index_contains};
 #pragma GCC diagnostic pop
 
 }  // namespace
+
+Ref index_of(PyObject *rects, const char *name) {
+    Ref index = Ref::steal(index_new(&IndexType, nullptr, nullptr));
+    return index && fill(index.get(), rects, Py_None, name) ? std::move(index) : Ref();
+}
 
 // Static and immutable; no base-type flag (no subclasses), no instance dict, no weak
 // references; compared and hashed by identity, as plain objects are.
@@ -420,6 +455,7 @@ PyTypeObject IndexType = {
         "itself when `values` is None."),
     .tp_traverse = index_traverse,
     .tp_clear = index_clear,
+    .tp_iter = index_iter,
     .tp_methods = kIndexMethods,
     .tp_getset = kIndexProperties,
     .tp_init = index_init,

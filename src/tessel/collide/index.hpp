@@ -2,8 +2,9 @@
 // (packed, with a query grid over them), and queries that answer with the values.
 //
 // One file per concern: index.cpp (the type, its lifecycle, who is in it: construction, add,
-// remove, len, boxes, the collector), index_refresh.cpp (reading the rects, moving them),
-// index_queries.cpp (the queries and the pairs).
+// remove, clear, len, boxes, the collector), index_refresh.cpp (reading the rects, moving
+// them), index_queries.cpp (the queries and the pairs), index_members.cpp (looking into it:
+// its members in order, and whether a rect is one).
 //
 // Threads and reentrancy. All of an index's state is read and changed only in the index's
 // critical section (with_state), and no Python code runs there and no reference is released
@@ -130,6 +131,11 @@ std::unique_ptr<Geometry> new_geometry() noexcept;
 // with the slots as they were).
 bool compact(IndexState &st);
 
+// A new index of `rects` (any iterable of Rect) with the rects as values, made as
+// Index(rects) makes one; its errors name the items after `name` ("other[1] must be ...",
+// "while reading other[3]"). Empty with an exception set.
+Ref index_of(PyObject *rects, const char *name);
+
 // index_refresh.cpp
 PyObject *index_refresh(PyObject *self, PyObject *unused);
 PyObject *index_move(PyObject *self, PyObject *offsets);
@@ -142,6 +148,12 @@ PyObject *index_overlapping_pairs(PyObject *self, PyObject *const *args, Py_ssiz
                                   PyObject *kwnames);
 PyObject *index_overlapping_pairs_between(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
                                           PyObject *kwnames);
+
+// index_members.cpp
+PyObject *index_iter(PyObject *self);
+int index_contains(PyObject *self, PyObject *rect);
+PyObject *index_values(PyObject *self, PyObject *unused);
+PyObject *index_rects(PyObject *self, PyObject *unused);
 
 // Slots are numbered in 32 bits, as the pair kernels number boxes.
 constexpr size_t kMaxSlots = UINT32_MAX - 1;

@@ -1,6 +1,7 @@
 // The index's queries: the members whose boxes, as read at the last refresh, move or add, a
 // point or a rect hits, answered with their values in the order added; and the overlapping
-// pairs among the members, or between two indexes.
+// pairs among the members, or between two indexes (the other one made, for the call, of an
+// iterable of rects).
 //
 // The argument is read first, outside the section, as Rect.collide_point and
 // Rect.collide_rect read theirs (common/arguments.hpp; a rect of exact vectors from its
@@ -210,7 +211,7 @@ PyObject *pairs_result(Workspace &space, size_t bound, bool flat, const IndexSta
 
 PyObject *index_point_hits(PyObject *self, PyObject *point) {
     double p[2];
-    if (!require_ready(g_state.types) || !read_point(g_state.types, point, p)) {
+    if (!require_ready(g_state.types) || !read_point(g_state.types, point, p, Accept::peers)) {
         return nullptr;
     }
     if (std::isnan(p[0]) || std::isnan(p[1])) {
@@ -276,12 +277,19 @@ PyObject *index_overlapping_pairs_between(PyObject *self, PyObject *const *args,
         return nullptr;
     }
     PyObject *other = args[0];
+    Ref made;  // the index of `other` when it is an iterable of rects: Index(other)
     if (!PyObject_TypeCheck(other, &IndexType)) {
-        PyErr_Format(PyExc_TypeError,
-                     "overlapping_pairs_between() argument must be "
-                     "tessel.collide.collide.Index, not %T",
-                     other);
-        return nullptr;
+        if (Py_TYPE(other)->tp_iter == nullptr && !PySequence_Check(other)) {
+            PyErr_Format(PyExc_TypeError,
+                         "overlapping_pairs_between() argument must be "
+                         "tessel.collide.collide.Index or an iterable of %s, not %T",
+                         kRectName.full, other);
+            return nullptr;
+        }
+        if (!require_ready(g_state.types) || !(made = index_of(other, "other"))) {
+            return nullptr;
+        }
+        other = made.get();
     }
     PyObject *result = nullptr;
     bool out_of_memory = false;

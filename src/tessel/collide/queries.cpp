@@ -1,10 +1,11 @@
 // One point or one rect against many rects: the rects that Rect.collide_point or
 // Rect.collide_rect accepts, in order.
 //
-// The argument is read once, as the general method reads it, before the first rect is
-// tested (and not at all for no rects, as a loop over the methods would not). A rect made
-// of two exact Vector2 is tested on its records' values, which are the values its method
-// would read, with the method's comparisons done on doubles: for exact floats the
+// The argument is read once, as the general method reads it (and, where the method would
+// refuse it, as another library's point or rect: common/arguments.hpp), before the first
+// rect is tested (and not at all for no rects, as a loop over the methods would not). A
+// rect made of two exact Vector2 is tested on its records' values, which are the values its
+// method would read, with the method's comparisons done on doubles: for exact floats the
 // interpreter's comparison and addition are exactly those. Any other rect (a Vector2
 // subtype, whose x may give any object, or a None field) is asked through its own method
 // table entry, with the argument as a tuple of the values read: the general method reads
@@ -149,8 +150,8 @@ PyObject *point_hits(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
         std::vector<Py_ssize_t> found;
         double xy[2];
         if (!hits(
-                args[0], [&] { return read_point(g_state.types, args[1], xy); }, false,
-                [&](const Bounds &b) { return contains(b, xy[0], xy[1]); },
+                args[0], [&] { return read_point(g_state.types, args[1], xy, Accept::peers); },
+                false, [&](const Bounds &b) { return contains(b, xy[0], xy[1]); },
                 [&] { return Ref::steal(Py_BuildValue("(dd)", xy[0], xy[1])); },
                 [](RectObject *r, PyObject *p) {
                     return g_state.rect_vtab->collide_point(r, p, kSkipDispatch);

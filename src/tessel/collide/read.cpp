@@ -56,7 +56,7 @@ bool Rects::check(const char *name, Py_ssize_t from) const {
 
 bool read_row(PyObject *other, Row *out) noexcept {
     double v[4];
-    if (!read_rect_values(g_state.types, other, v)) {
+    if (!read_rect_values(g_state.types, other, v, Accept::peers)) {
         return false;
     }
     *out = {v[0], v[1], v[2], v[3]};

@@ -60,8 +60,9 @@ inline bool read_record(PyObject *rect, Row *out) noexcept {
 }
 
 // Any rect argument's values (a Rect, a Vector4, a tuple or list of four), as
-// Rect.collide_rect reads them: from the records where it can, else through attribute
-// access, where Python code may run. False with an exception set.
+// Rect.collide_rect reads them, or those of any other sequence or buffer of four numbers
+// (common/arguments.hpp, Accept::peers): from the records where it can, else through
+// attribute access, where Python code may run. False with an exception set.
 bool read_row(PyObject *other, Row *out) noexcept;
 
 // Adds a note naming the rect (or pair of rects) to the exception being raised.

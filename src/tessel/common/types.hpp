@@ -10,7 +10,7 @@
 //   PackageTypes g_types{"tessel.mine.mine"};          // the module's name, for its errors
 //   exec:      if (!import_package_types(g_types)) return -1;
 //              ...;  g_types.mark_complete();  return 0;
-//   functions: is_rect(g_types, o), read_point(g_types, arg, xy) (common/arguments.hpp),
+//   functions: is_rect(g_types, o), read_point(g_types, arg, xy, accept) (common/arguments.hpp),
 //              g_types.rect_table()->collide_rect(rect, other, 1), field(rect, f) ...
 //
 // A Rect so imported is the rect module's own type, so a RectObject may be read in place

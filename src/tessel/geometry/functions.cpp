@@ -1,6 +1,7 @@
 // The module's functions: each reads its arguments in order, as Rect.collide_rect and
-// Rect.collide_point read theirs (common/arguments.hpp), applies its rule (box.hpp) and
-// makes one new Rect of two new vectors, or answers a truth value.
+// Rect.collide_point read theirs, other libraries' rects and points too (common/arguments.hpp),
+// applies its rule (box.hpp) and makes one new Rect of two new vectors, or answers a truth
+// value.
 #include "functions.hpp"
 
 #include "box.hpp"
@@ -40,11 +41,11 @@ bool arguments(const Signature &s, PyObject *const *args, Py_ssize_t nargs, PyOb
     return require_ready(g_types) && match(s, args, nargs, kwnames, got);
 }
 
-// A Rect, Vector4, 4-tuple or 4-list as (x, y, w, h) (common/arguments.hpp); false with an
-// exception set.
+// A Rect, Vector4, 4-tuple or 4-list as (x, y, w, h), or any other sequence or buffer of four
+// numbers (common/arguments.hpp); false with an exception set.
 bool read_box(PyObject *o, Box *out) noexcept {
     double v[4];
-    if (!read_rect_values(g_types, o, v)) {
+    if (!read_rect_values(g_types, o, v, Accept::peers)) {
         return false;
     }
     *out = {{v[0], v[2]}, {v[1], v[3]}};
@@ -123,7 +124,7 @@ PyObject *move(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
     double by[2];
     if (!arguments(kMove, args, nargs) || !read_box(args[0], &b) ||
-        !read_point(g_types, args[1], by)) {
+        !read_point(g_types, args[1], by, Accept::peers)) {
         return nullptr;
     }
     return new_rect({moved(b.x, by[0]), moved(b.y, by[1])});
@@ -163,7 +164,7 @@ bool scaled_box(PyObject *const *got, Box *b) noexcept {
         return true;
     }
     // An exact Vector2's record holds what its attribute access would give (common/records.hpp).
-    if (!vector2_record(g_types, got[3], at) && !read_point(g_types, got[3], at)) {
+    if (!vector2_record(g_types, got[3], at) && !read_point(g_types, got[3], at, Accept::peers)) {
         return false;
     }
     *b = {scaled_about(b->x, sx, at[0]), scaled_about(b->y, sy, at[1])};

@@ -3,9 +3,11 @@
 
 Each rect argument takes every form `Rect.collide_rect` takes: a `Rect`, a `Vector4`
 (x, y, z, w as left, top, width, height), or a tuple or list of four numbers, with its
-errors (ValueError "rect for collision must be a Rect, Vector4, tuple, or list of length
-4" for any other kind or length, the float conversion's TypeError for a value that is not
-a number). Each result is a new `Rect` holding two new vectors of its own, never shared
+errors (the float conversion's TypeError for a value that is not a number); and, where
+that method would refuse it, any other sequence or buffer of four numbers, read as
+(x, y, w, h) by the vectors' rule: another library's rect (a `pygame.Rect`), a numpy array,
+an `array.array`. Anything else, or another length, raises the method's ValueError "rect
+for collision must be a Rect, Vector4, tuple, or list of length 4". Each result is a new `Rect` holding two new vectors of its own, never shared
 with an argument: changing it changes no argument, and the other way round.
 
 One rule for odd values. A rect is read as (x, y, w, h) in double precision, and its
@@ -31,16 +33,24 @@ through its attribute access (`position.x = ...`), x then y, where its own code 
 after earlier values are written.
 """
 
-from collections.abc import Iterable
-from typing import SupportsFloat, SupportsIndex
+from collections.abc import Buffer, Iterable
+from typing import Protocol, SupportsFloat, SupportsIndex
 
 from tessel.rect.rect import Rect
 from tessel.vector2.vector2 import Vector2
 from tessel.vector4.vector4 import Vector4
 
 _Number = SupportsFloat | SupportsIndex
-_RectLike = Rect | Vector4 | tuple[_Number, _Number, _Number, _Number] | list[_Number]
-_Pair = Vector2 | tuple[_Number, _Number] | list[_Number]
+
+class _Numbers(Protocol):
+    """Any sequence with a length, of numbers: another library's rect or point."""
+
+    def __len__(self) -> int: ...
+    def __getitem__(self, i: int, /) -> _Number: ...
+
+_RectLike = (Rect | Vector4 | tuple[_Number, _Number, _Number, _Number] | list[_Number]
+             | _Numbers | Buffer)
+_Pair = Vector2 | tuple[_Number, _Number] | list[_Number] | _Numbers | Buffer
 
 def copy(r: _RectLike, /) -> Rect:
     """A new rect with the same x, y, w and h, and vectors of its own: the independent copy
@@ -50,8 +60,9 @@ def move(r: _RectLike, offset: _Pair, /) -> Rect:
     """`r` moved by `offset`: (x + dx, y + dy, w, h).
 
     `offset` takes every form `Rect.collide_point` takes (a `Vector2`, or a tuple or list
-    of two numbers), with its errors: ValueError "Point must be a Vector2, tuple, or list
-    of length 2" for any other kind or length.
+    of two numbers), with its errors, and any other sequence or buffer of two numbers;
+    ValueError "Point must be a Vector2, tuple, or list of length 2" for anything else or
+    another length.
     """
 def inflate(r: _RectLike, dw: _Number, dh: _Number, /) -> Rect:
     """`r` grown by `dw` in width and `dh` in height, its centre kept:

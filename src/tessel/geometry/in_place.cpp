@@ -87,7 +87,8 @@ PyObject *write(PyObject *rect, const Box &b) noexcept {
 PyObject *move_ip(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     Box b;
     double by[2];
-    if (!read_target(kMoveIp, args, nargs, &b) || !read_point(g_types, args[1], by)) {
+    if (!read_target(kMoveIp, args, nargs, &b) ||
+        !read_point(g_types, args[1], by, Accept::peers)) {
         return nullptr;
     }
     return write(args[0], {moved(b.x, by[0]), moved(b.y, by[1])});

@@ -126,7 +126,7 @@ int collide_point(RectObject *self, PyObject *point, int) {
     double xy[2];
     bool inside = false;
     // One value per axis serves both of its comparisons (boxed once, if at all).
-    bool ok = read_point(g_state.types, point, xy) &&
+    bool ok = read_point(g_state.types, point, xy, Accept::methods) &&
               contains(
                   self, [&](int a) { return Num::of(xy[a]); }, &inside);
     return framed_truth(Frame::collide_point, ok, inside);
@@ -185,7 +185,8 @@ int collide_rect(RectObject *self, PyObject *other, int) {
     auto far = [&](int a) { return Num::of(v[a] + v[a + 2]); };
     auto near = [&](int a) { return Num::of(v[a]); };
     bool overlap = false;
-    bool ok = read_rect(g_state.types, other, v) && overlaps(self, far, near, &overlap);
+    bool ok =
+        read_rect(g_state.types, other, v, Accept::methods) && overlaps(self, far, near, &overlap);
     return framed_truth(Frame::collide_rect, ok, overlap);
 }
 
