@@ -3,6 +3,6 @@
 
 from tessel._lazy import attributes as _attributes
 
-__all__ = ["clamp", "clip", "contains", "copy", "fit", "inflate", "move", "normalized",
-           "scale_by", "union", "union_all"]
+__all__ = ["clamp", "clip", "clip_line", "contains", "copy", "fit", "inflate", "move",
+           "normalized", "scale_by", "union", "union_all"]
 __getattr__, __dir__ = _attributes(__name__, dict.fromkeys(__all__, "tessel.geometry.geometry"))

@@ -3,6 +3,7 @@
 
 from tessel.geometry.geometry import clamp as clamp
 from tessel.geometry.geometry import clip as clip
+from tessel.geometry.geometry import clip_line as clip_line
 from tessel.geometry.geometry import contains as contains
 from tessel.geometry.geometry import copy as copy
 from tessel.geometry.geometry import fit as fit
@@ -13,5 +14,5 @@ from tessel.geometry.geometry import scale_by as scale_by
 from tessel.geometry.geometry import union as union
 from tessel.geometry.geometry import union_all as union_all
 
-__all__ = ["clamp", "clip", "contains", "copy", "fit", "inflate", "move", "normalized",
-           "scale_by", "union", "union_all"]
+__all__ = ["clamp", "clip", "clip_line", "contains", "copy", "fit", "inflate", "move",
+           "normalized", "scale_by", "union", "union_all"]

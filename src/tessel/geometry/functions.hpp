@@ -24,6 +24,9 @@ PyObject *clamp(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *fit(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *contains(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 
+// lines.cpp
+PyObject *clip_line(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+
 }  // namespace tessel::geometry
 
 #endif

@@ -1,0 +1,134 @@
+// Exact predicates: the signs of the few expressions of doubles that the segment queries
+// (segment.hpp) decide, right whatever the rounding. Each first answers in doubles where
+// the rounding provably cannot change the sign, and otherwise computes the exact value as
+// an expansion, a sum of doubles that do not overlap, whose sign is its largest part's.
+//
+// Exact for finite doubles whose differences and products neither overflow nor underflow
+// (coordinates up to about 1e150 in magnitude, products of differences above about 1e-290):
+// there each of the error-free transformations below gives a rounded result and its error
+// as two doubles whose sum is the exact value. Outside that range the answers are the
+// doubles' own, sound but not exact.
+#ifndef TESSEL_ENGINE_EXACT_HPP
+#define TESSEL_ENGINE_EXACT_HPP
+
+#include <cmath>
+#include <initializer_list>
+
+namespace tessel::engine {
+
+// hi + lo, exactly: hi the rounded value, lo its error.
+struct TwoParts {
+    double hi, lo;
+};
+
+// a + b (Knuth's TwoSum: six operations, any order of magnitudes). With round to nearest
+// the error of a sum is itself a double, and these steps compute it without rounding. The
+// build keeps floating-point contraction off (ISO C++ mode), so no step is fused.
+inline TwoParts two_sum(double a, double b) noexcept {
+    double s = a + b;
+    double b_part = s - a;
+    double a_part = s - b_part;
+    return {s, (a - a_part) + (b - b_part)};
+}
+
+// a - b: TwoSum of a and -b (negation is exact).
+inline TwoParts two_diff(double a, double b) noexcept { return two_sum(a, -b); }
+
+// a * b: the error of a product is a double, and one fused multiply-add gives it exactly
+// (a * b - p rounded once, and it is representable).
+inline TwoParts two_product(double a, double b) noexcept {
+    double p = a * b;
+    return {p, std::fma(a, b, -p)};
+}
+
+inline int sign_of(double v) noexcept { return (v > 0) - (v < 0); }
+
+// The sign of the exact sum of `n` doubles (n at most 16): each term is added into an
+// expansion (Shewchuk's growing with zero elimination), whose parts stay non-overlapping
+// and increasing in magnitude, so the last non-zero part outweighs all the others.
+inline int sum_sign(const double *terms, int n) noexcept {
+    double parts[16];
+    int m = 0;
+    for (int k = 0; k < n; ++k) {
+        double q = terms[k];
+        int kept = 0;
+        for (int i = 0; i < m; ++i) {
+            TwoParts s = two_sum(q, parts[i]);
+            if (s.lo != 0) {
+                parts[kept++] = s.lo;
+            }
+            q = s.hi;
+        }
+        parts[kept++] = q;
+        m = kept;
+    }
+    for (int i = m - 1; i >= 0; --i) {
+        if (parts[i] != 0) {
+            return sign_of(parts[i]);
+        }
+    }
+    return 0;
+}
+
+// The sign of (px - sx) * (ey - sy) - (py - sy) * (ex - sx): which side of the line from
+// S to E the point P lies on. For a segment's queries it compares two ratios across the
+// axes, (px - sx) / (ex - sx) against (py - sy) / (ey - sy), without dividing.
+inline int orient(double sx, double sy, double ex, double ey, double px, double py) noexcept {
+    double left = (px - sx) * (ey - sy), right = (py - sy) * (ex - sx);
+    double det = left - right;
+    // Each product carries three roundings (two differences and the product) and the
+    // difference one more: the error is below (3 + 16 eps) eps (|left| + |right|) for eps =
+    // 2^-53, so beyond 4 eps the rounded sign is the exact one. A NaN fails both tests.
+    double bound = 0x1p-51 * (std::fabs(left) + std::fabs(right));
+    if (det > bound) {
+        return 1;
+    }
+    if (-det > bound) {
+        return -1;
+    }
+    // Each difference exactly as two doubles, each product of two such as four exact
+    // products of two doubles each: sixteen doubles whose sum is the exact value.
+    TwoParts a[2] = {two_diff(px, sx), two_diff(py, sy)};
+    TwoParts b[2] = {two_diff(ey, sy), two_diff(ex, sx)};
+    double terms[16];
+    int n = 0;
+    for (int side = 0; side < 2; ++side) {
+        double factor = side == 0 ? 1.0 : -1.0;
+        for (double u : {a[side].hi, a[side].lo}) {
+            for (double v : {b[side].hi, b[side].lo}) {
+                TwoParts p = two_product(u, v);
+                terms[n++] = factor * p.hi;
+                terms[n++] = factor * p.lo;
+            }
+        }
+    }
+    for (double t : terms) {
+        if (!std::isfinite(t)) {
+            return sign_of(det);  // beyond the range where the parts are exact
+        }
+    }
+    return sum_sign(terms, n);
+}
+
+// The sign of |a - b| - |c - d|. Rounding is monotone and symmetric, so rounded magnitudes
+// that differ order the exact ones the same way; only equal ones need the exact sum, where
+// each difference counts with the sign its rounded value has (a rounded difference of
+// doubles is zero only when it is exactly zero).
+inline int compare_lengths(double a, double b, double c, double d) noexcept {
+    double u = a - b, v = c - d;
+    if (std::fabs(u) != std::fabs(v)) {
+        return std::fabs(u) < std::fabs(v) ? -1 : 1;
+    }
+    double su = u < 0 ? -1.0 : 1.0, sv = v < 0 ? -1.0 : 1.0;
+    double terms[4] = {su * a, -su * b, -sv * c, sv * d};
+    for (double t : terms) {
+        if (!std::isfinite(t)) {
+            return 0;
+        }
+    }
+    return sum_sign(terms, 4);
+}
+
+}  // namespace tessel::engine
+
+#endif
