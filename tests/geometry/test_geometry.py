@@ -18,6 +18,7 @@ from conftest import PASS, growth
 from rect_support import (ListSub, Rect, TupleSub, Vector2, Vector4, bare, f32,
                           fresh_interpreter, outcome, probe, probed_rect, run_python, same_all,
                           xywh)
+import lines_support as lines
 from tessel import geometry
 from tessel.geometry import geometry as module
 
@@ -129,6 +130,27 @@ def holds(a, b):
     return all(a[i] <= e <= a[i] + a[i + 2] for i in (0, 1) for e in (b[i], b[i] + b[i + 2]))
 
 
+class Clipped:
+    """clip_line's answer by the exact model of the segment rule (lines_support): the same
+    where the doubles can be exact (tests/collide/test_lines.py asks that of every case
+    there); here, over any doubles, the same part or None, its points within the rect's
+    closed span and within rounding of the model's."""
+
+    def __init__(self, r, start, end):
+        self.box, self.ends, self.clip = r, start + end, lines.clip_line(r, start, end)
+
+    def __eq__(self, got):
+        if self.clip is None or got is None:
+            return got is self.clip
+        scale = max([abs(v) for v in self.box[:2] + self.ends if math.isfinite(v)] + [1.0])
+        return all(lines.in_span(self.box, p) and all(
+            a == b or abs(a - b) <= scale * 2.0 ** -40 for a, b in zip(p, q))
+            for p, q in zip(got, self.clip))
+
+    def __repr__(self):
+        return f"Clipped({self.clip!r})"
+
+
 MODEL = {
     "copy": lambda r: r,
     "move": lambda r, d: (r[0] + d[0], r[1] + d[1], r[2], r[3]),
@@ -141,11 +163,12 @@ MODEL = {
     "fit": fit,
     "contains": holds,
     "normalized": lambda r: per_axis(lambda s: (s[0] + s[1], -s[1]) if s[1] < 0 else s, r),
+    "clip_line": lambda r, s, e: Clipped(r, s, e),
 }
 SIGNATURES = {"copy": "rect", "move": "rect pair", "inflate": "rect number number",
               "scale_by": "rect number factor", "union": "rect rect", "union_all": "rects",
               "clip": "rect rect", "clamp": "rect rect", "fit": "rect rect",
-              "contains": "rect rect", "normalized": "rect"}
+              "contains": "rect rect", "normalized": "rect", "clip_line": "rect pair pair"}
 
 
 def model(name, args):
@@ -368,11 +391,13 @@ LEAK_CALLS = {
         module.inflate(R, 1, 2), module.scale_by(R, 2), module.scale_by(SUB, 2, None),
         module.union(R, (0, 0, 1, 1)), module.union_all(iter([R, SUB, Vector4()])),
         module.clip(R, SUB), module.clamp([0, 0, 1, 1], R), module.fit(R, SUB),
-        module.contains(R, SUB), module.normalized(Rect(1, 1, -1, -1))],
+        module.contains(R, SUB), module.normalized(Rect(1, 1, -1, -1)),
+        module.clip_line(SUB, (0, 0), Vector2(5, 4)), module.clip_line(R, (9, 9), (9, 9))],
     "failures": lambda: [outcome(call) for call in (
         lambda: module.copy(None), lambda: module.move(R, "ab"), lambda: module.inflate(R, 1, "s"),
         lambda: module.union_all([R, 5]), lambda: module.union_all([]),
-        lambda: module.clip(bare(), R), lambda: module.scale_by(R), lambda: module.union_all(3))],
+        lambda: module.clip(bare(), R), lambda: module.scale_by(R), lambda: module.union_all(3),
+        lambda: module.clip_line(R, (0, 0), "ab"))],
 }
 
 

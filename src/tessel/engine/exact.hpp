@@ -70,10 +70,13 @@ inline int sum_sign(const double *terms, int n) noexcept {
     return 0;
 }
 
-// The sign of (px - sx) * (ey - sy) - (py - sy) * (ex - sx): which side of the line from
-// S to E the point P lies on. For a segment's queries it compares two ratios across the
-// axes, (px - sx) / (ex - sx) against (py - sy) / (ey - sy), without dividing.
-inline int orient(double sx, double sy, double ex, double ey, double px, double py) noexcept {
+namespace exact_detail {
+
+// orient() on the doubles as given; false in `decided` where a difference or product left
+// the range of the doubles, so that its parts are no longer exact.
+inline int orient_as_given(double sx, double sy, double ex, double ey, double px, double py,
+                           bool &decided) noexcept {
+    decided = true;
     double left = (px - sx) * (ey - sy), right = (py - sy) * (ex - sx);
     double det = left - right;
     // Each product carries three roundings (two differences and the product) and the
@@ -104,10 +107,40 @@ inline int orient(double sx, double sy, double ex, double ey, double px, double 
     }
     for (double t : terms) {
         if (!std::isfinite(t)) {
-            return sign_of(det);  // beyond the range where the parts are exact
+            decided = false;
+            return sign_of(det);
         }
     }
     return sum_sign(terms, n);
+}
+
+// The power of two that brings the largest magnitude of three values near 2^500.
+inline int rescaling(double a, double b, double c) noexcept {
+    double m = std::fmax(std::fabs(a), std::fmax(std::fabs(b), std::fabs(c)));
+    return m > 0 && std::isfinite(m) ? 500 - std::ilogb(m) : 0;
+}
+
+}  // namespace exact_detail
+
+// The sign of (px - sx) * (ey - sy) - (py - sy) * (ex - sx): which side of the line from
+// S to E the point P lies on. For a segment's queries it compares two ratios across the
+// axes, (px - sx) / (ex - sx) against (py - sy) / (ey - sy), without dividing.
+//
+// Where a difference or product overflows, the coordinates of each axis are scaled by a
+// power of two of their own: each product holds one difference of each axis, so the sign
+// stays, and near 2^500 no difference or product of the scaled values overflows (16 terms
+// below 2^1004 sum within range). The scaling is exact unless a value falls below the
+// normal range on the way, where the answer is the scaled doubles' own: sound, not exact.
+inline int orient(double sx, double sy, double ex, double ey, double px, double py) noexcept {
+    bool decided;
+    int sign = exact_detail::orient_as_given(sx, sy, ex, ey, px, py, decided);
+    if (decided) {
+        return sign;
+    }
+    int kx = exact_detail::rescaling(sx, ex, px), ky = exact_detail::rescaling(sy, ey, py);
+    return exact_detail::orient_as_given(std::ldexp(sx, kx), std::ldexp(sy, ky),
+                                         std::ldexp(ex, kx), std::ldexp(ey, ky),
+                                         std::ldexp(px, kx), std::ldexp(py, ky), decided);
 }
 
 // The sign of |a - b| - |c - d|. Rounding is monotone and symmetric, so rounded magnitudes
@@ -116,6 +149,14 @@ inline int orient(double sx, double sy, double ex, double ey, double px, double 
 // doubles is zero only when it is exactly zero).
 inline int compare_lengths(double a, double b, double c, double d) noexcept {
     double u = a - b, v = c - d;
+    if (!std::isfinite(u) || !std::isfinite(v)) {
+        // A difference overflowed: an eighth of each is exact (unless it falls below the
+        // normal range) and no sum of four of them overflows.
+        if (std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d)) {
+            return compare_lengths(a * 0.125, b * 0.125, c * 0.125, d * 0.125);
+        }
+        return 0;
+    }
     if (std::fabs(u) != std::fabs(v)) {
         return std::fabs(u) < std::fabs(v) ? -1 : 1;
     }

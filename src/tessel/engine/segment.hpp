@@ -162,15 +162,27 @@ inline int compare(const Segment &s, const Side &a, const Side &b) noexcept {
                              : -segment_detail::compare_across(s, b.edge, a.edge);
 }
 
-// The t of an entry: (edge - s) / d in double, the correctly rounded exact value whenever
-// both differences, edge - s and e - s, are exact (for single-precision values of similar
-// magnitude, and for multiples of 1/8 below 2^20). 0 at the start.
+// The t at which the segment reaches `edge` on an axis: (edge - s) / d in double, with d =
+// e - s; halves of each where a difference overflows (exact halves, unless one falls below
+// the normal range). The exact |edge - s| is at most |e - s| for an edge the segment
+// reaches, and rounding is monotone, so the quotient stays within [0, 1].
+inline double t_at(double edge, double s, double e, double d) noexcept {
+    double a = edge - s;
+    if (!std::isfinite(a) || !std::isfinite(d)) {
+        a = edge * 0.5 - s * 0.5, d = e * 0.5 - s * 0.5;
+    }
+    return a / d;
+}
+
+// The t of an entry: the correctly rounded exact value whenever both differences, edge - s
+// and e - s, are exact (for single-precision values of similar magnitude, and for
+// multiples of 1/8 below 2^20). 0 at the start.
 inline double t_of(const Segment &s, const Side &side) noexcept {
     switch (side.axis) {
     case Side::x:
-        return (side.edge - s.sx) / s.dx;
+        return t_at(side.edge, s.sx, s.ex, s.dx);
     case Side::y:
-        return (side.edge - s.sy) / s.dy;
+        return t_at(side.edge, s.sy, s.ey, s.dy);
     default:
         return 0;
     }
@@ -191,30 +203,36 @@ inline double t_above(const Segment &s, const Side &side) noexcept {
 // s_o + t * d_o computed as (s_o * d + a * d_o) / d, a = edge - s, with one fused
 // multiply-add (exact before the division when the differences and products are, so
 // correctly rounded), else from t where that overflows; kept within the box's closed span
-// on that axis, where the exact value lies. `at_end` gives the end for Side::start (an
-// exit at t = 1), else the start. xy receives x then y.
+// on that axis, where the exact value lies (the low edge for a NaN, which only values at
+// the ends of the range can give). `at_end` gives the end for Side::start (an exit at
+// t = 1), else the start. xy receives x then y.
 inline void point_of(const Segment &s, const Bounds &b, const Side &side, bool at_end,
                      double xy[2]) noexcept {
-    auto other = [](double s_o, double d_o, double a, double d, double low, double high) {
+    auto other = [](double edge, double s_a, double e_a, double d, double s_o, double e_o,
+                    double d_o, double low, double high) {
         if (d_o == 0) {
             return s_o;
         }
-        double p = std::fma(a, d_o, s_o * d) / d;
+        double p = std::fma(edge - s_a, d_o, s_o * d) / d;
         if (!std::isfinite(p)) {
-            p = s_o + a / d * d_o;
+            double t = t_at(edge, s_a, e_a, d);
+            p = s_o + t * d_o;
+            if (!std::isfinite(p)) {
+                p = 2 * (s_o * 0.5 + t * (e_o * 0.5 - s_o * 0.5));
+            }
         }
-        return std::min(std::max(p, low), high);
+        return p >= low ? (p <= high ? p : high) : low;
     };
     switch (side.axis) {
     case Side::x:
         xy[0] = side.edge;
         xy[1] = side.corner ? side.other
-                            : other(s.sy, s.dy, side.edge - s.sx, s.dx, b.y, b.bottom);
+                            : other(side.edge, s.sx, s.ex, s.dx, s.sy, s.ey, s.dy, b.y, b.bottom);
         return;
     case Side::y:
         xy[1] = side.edge;
         xy[0] = side.corner ? side.other
-                            : other(s.sx, s.dx, side.edge - s.sy, s.dy, b.x, b.right);
+                            : other(side.edge, s.sy, s.ey, s.dy, s.sx, s.ex, s.dx, b.x, b.right);
         return;
     default:
         xy[0] = at_end ? s.ex : s.sx;
