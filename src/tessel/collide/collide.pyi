@@ -111,12 +111,12 @@ class Hit(structseq[Any], tuple[_H, float, tuple[float, float], tuple[float, flo
     axes entered at the same t) the normal is that of the axis along which the segment
     moves less (x when `abs(dx) < abs(dy)`), y on a tie.
 
-    The decisions are exact. `t` is (edge - s) / d in double precision, so the correctly
-    rounded exact entry wherever the differences edge - s and end - start are exact (for
-    coordinates that are multiples of 1/8 below 2**20, and single-precision values of
-    similar magnitude); the point's other coordinate is `(s_o * d + a * d_o) / d`, with
-    `a = edge - s`, computed with one fused multiply-add, correctly rounded in the same
-    range.
+    The decisions are exact. `t` is the exact entry correctly rounded, and so is the
+    point's other coordinate, wherever the differences end - start are exact on both axes
+    and no product of differences overflows or underflows (for instance for coordinates
+    that are multiples of 1/8 below 2**20, and single-precision values of similar
+    magnitude): each is the quotient of an exact sum, (edge - s) / d and
+    `(s_o * d + (edge - s) * d_o) / d`, rounded once.
     Floats throughout are doubles. Struct sequences pickle by their type's module and name.
     """
 

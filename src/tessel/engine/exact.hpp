@@ -11,8 +11,11 @@
 #ifndef TESSEL_ENGINE_EXACT_HPP
 #define TESSEL_ENGINE_EXACT_HPP
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <initializer_list>
+#include <limits>
 
 namespace tessel::engine {
 
@@ -43,11 +46,10 @@ inline TwoParts two_product(double a, double b) noexcept {
 
 inline int sign_of(double v) noexcept { return (v > 0) - (v < 0); }
 
-// The sign of the exact sum of `n` doubles (n at most 16): each term is added into an
-// expansion (Shewchuk's growing with zero elimination), whose parts stay non-overlapping
-// and increasing in magnitude, so the last non-zero part outweighs all the others.
-inline int sum_sign(const double *terms, int n) noexcept {
-    double parts[16];
+// The exact sum of `n` doubles (n at most 16) as an expansion in `parts`, returning how
+// many: each term is added in (Shewchuk's growing with zero elimination), and the parts
+// stay non-overlapping and increasing in magnitude.
+inline int expansion_of(const double *terms, int n, double parts[16]) noexcept {
     int m = 0;
     for (int k = 0; k < n; ++k) {
         double q = terms[k];
@@ -62,7 +64,14 @@ inline int sum_sign(const double *terms, int n) noexcept {
         parts[kept++] = q;
         m = kept;
     }
-    for (int i = m - 1; i >= 0; --i) {
+    return m;
+}
+
+// The sign of the exact sum of `n` doubles (n at most 16): that of its expansion's largest
+// part, which outweighs all the others.
+inline int sum_sign(const double *terms, int n) noexcept {
+    double parts[16];
+    for (int i = expansion_of(terms, n, parts) - 1; i >= 0; --i) {
         if (parts[i] != 0) {
             return sign_of(parts[i]);
         }
@@ -141,6 +150,70 @@ inline int orient(double sx, double sy, double ex, double ey, double px, double 
     return exact_detail::orient_as_given(std::ldexp(sx, kx), std::ldexp(sy, ky),
                                          std::ldexp(ex, kx), std::ldexp(ey, ky),
                                          std::ldexp(px, kx), std::ldexp(py, ky), decided);
+}
+
+// The correctly rounded quotient of the exact sum of `n` doubles (n at most 13) by d, or a
+// NaN where a term, d, or a product below is not finite. A first quotient in doubles lies
+// within a few units in the last place of the exact one (its sum is the
+// expansion's, summed from the smallest part); each step then compares the exact
+// sum with the product of d and the midpoint to the next double on either side, m * d =
+// q * d + (half a unit) * d: the first product exact as two doubles (fma), the second a
+// power of two times d, exact, so the comparison is the sign of an exact sum. The quotient
+// moves while the exact one lies beyond a midpoint; on a midpoint, to the even one.
+inline double quotient_rounded(const double *terms, int n, double d) noexcept {
+    for (int k = 0; k < n; ++k) {
+        if (!std::isfinite(terms[k])) {
+            return std::nan("");
+        }
+    }
+    // The parts summed from the smallest: within an ulp or so of the exact sum, however
+    // much the terms cancel.
+    double parts[16], approx = 0;
+    for (int i = 0, m = expansion_of(terms, n, parts); i < m; ++i) {
+        approx += parts[i];
+    }
+    double q = approx / d;
+    if (!std::isfinite(q) || !std::isfinite(d) || d == 0) {
+        return std::nan("");
+    }
+    const double towards[2] = {std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity()};
+    // The sign of (exact sum) - m * d for the midpoint m between q and its neighbour.
+    auto beyond = [&](double next) {
+        double all[16];
+        for (int k = 0; k < n; ++k) {
+            all[k] = terms[k];
+        }
+        TwoParts qd = two_product(q, d);
+        all[n] = -qd.hi, all[n + 1] = -qd.lo, all[n + 2] = -((next - q) * 0.5 * d);
+        for (int k = n; k < n + 3; ++k) {
+            if (!std::isfinite(all[k])) {
+                return 0;
+            }
+        }
+        // The exact quotient lies past the midpoint (towards next) when the sign of the
+        // residual, times that of d, is the direction of next.
+        int s = sum_sign(all, n + 3) * (d > 0 ? 1 : -1);
+        return next > q ? s : -s;
+    };
+    for (int side = 0; side < 2; ++side) {
+        for (int step = 0; step < 8; ++step) {
+            double next = std::nextafter(q, towards[side]);
+            if (!std::isfinite(next)) {
+                break;
+            }
+            int past = beyond(next);
+            if (past > 0) {
+                q = next;
+                continue;
+            }
+            if (past == 0 && (std::bit_cast<uint64_t>(next) & 1) == 0) {
+                q = next;  // on the midpoint: the neighbour is the even one
+            }
+            break;
+        }
+    }
+    return q;
 }
 
 // The sign of |a - b| - |c - d|. Rounding is monotone and symmetric, so rounded magnitudes

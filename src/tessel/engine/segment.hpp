@@ -162,9 +162,9 @@ inline int compare(const Segment &s, const Side &a, const Side &b) noexcept {
                              : -segment_detail::compare_across(s, b.edge, a.edge);
 }
 
-// The t at which the segment reaches `edge` on an axis: (edge - s) / d in double, with d =
-// e - s; halves of each where a difference overflows (exact halves, unless one falls below
-// the normal range). The exact |edge - s| is at most |e - s| for an edge the segment
+// The t at which the segment reaches `edge` on an axis, in doubles: (edge - s) / d, with
+// d = e - s; halves of each where a difference overflows (exact halves, unless one falls
+// below the normal range). The exact |edge - s| is at most |e - s| for an edge the segment
 // reaches, and rounding is monotone, so the quotient stays within [0, 1].
 inline double t_at(double edge, double s, double e, double d) noexcept {
     double a = edge - s;
@@ -174,25 +174,31 @@ inline double t_at(double edge, double s, double e, double d) noexcept {
     return a / d;
 }
 
-// The t of an entry: the correctly rounded exact value whenever both differences, edge - s
-// and e - s, are exact (for single-precision values of similar magnitude, and for
-// multiples of 1/8 below 2^20). 0 at the start.
+// The t of an entry: (edge - s) / d with edge - s taken exactly (two doubles) and the
+// quotient correctly rounded (exact.hpp), so the correctly rounded exact t whenever d = e -
+// s is exact (for coordinates that are multiples of 1/8 below 2^20, single-precision values
+// of similar magnitude, and many more); t_at() where that cannot be had. 0 at the start.
 inline double t_of(const Segment &s, const Side &side) noexcept {
-    switch (side.axis) {
-    case Side::x:
-        return t_at(side.edge, s.sx, s.ex, s.dx);
-    case Side::y:
-        return t_at(side.edge, s.sy, s.ey, s.dy);
-    default:
+    if (side.axis == Side::start) {
         return 0;
     }
+    bool x = side.axis == Side::x;
+    double from = x ? s.sx : s.sy, d = x ? s.dx : s.dy;
+    TwoParts a = two_diff(side.edge, from);
+    double terms[2] = {a.hi, a.lo};
+    double t = quotient_rounded(terms, 2, d);
+    return std::isfinite(t) ? t : t_at(side.edge, from, x ? s.ex : s.ey, d);
 }
 
-// A double at least the exact t of an entry: t_of() carries three roundings (two
+// A double at least the exact t of an entry: t_at() carries three roundings (two
 // differences and the quotient), so a relative 2^-49 and a little for underflow bound its
 // error; infinity where a difference overflowed (no bound is known).
 inline double t_above(const Segment &s, const Side &side) noexcept {
-    double t = t_of(s, side);
+    if (side.axis == Side::start) {
+        return 0x1p-1000;
+    }
+    bool x = side.axis == Side::x;
+    double t = x ? t_at(side.edge, s.sx, s.ex, s.dx) : t_at(side.edge, s.sy, s.ey, s.dy);
     if (!(t >= 0) || !std::isfinite(s.dx) || !std::isfinite(s.dy)) {
         return std::numeric_limits<double>::infinity();
     }
@@ -200,12 +206,13 @@ inline double t_above(const Segment &s, const Side &side) noexcept {
 }
 
 // The point where the segment meets a side: that coordinate the edge itself, the other
-// s_o + t * d_o computed as (s_o * d + a * d_o) / d, a = edge - s, with one fused
-// multiply-add (exact before the division when the differences and products are, so
-// correctly rounded), else from t where that overflows; kept within the box's closed span
-// on that axis, where the exact value lies (the low edge for a NaN, which only values at
-// the ends of the range can give). `at_end` gives the end for Side::start (an exit at
-// t = 1), else the start. xy receives x then y.
+// s_o + t * d_o, as (s_o * d + a * d_o) / d with a = edge - s: the sum taken exactly (six
+// exact products, a as two doubles) and the quotient correctly rounded (exact.hpp), so the
+// correctly rounded exact value whenever the differences d and d_o are exact; from t where
+// a product overflows. Kept within the box's closed span on that axis, where the exact
+// value lies (the low edge for a NaN, which only values at the ends of the range can
+// give). `at_end` gives the end for Side::start (an exit at t = 1), else the start. xy
+// receives x then y.
 inline void point_of(const Segment &s, const Bounds &b, const Side &side, bool at_end,
                      double xy[2]) noexcept {
     auto other = [](double edge, double s_a, double e_a, double d, double s_o, double e_o,
@@ -213,7 +220,12 @@ inline void point_of(const Segment &s, const Bounds &b, const Side &side, bool a
         if (d_o == 0) {
             return s_o;
         }
-        double p = std::fma(edge - s_a, d_o, s_o * d) / d;
+        // s_o * d + a * d_o exactly, a = edge - s_a as two doubles: six exact products.
+        TwoParts a = two_diff(edge, s_a);
+        TwoParts parts[3] = {two_product(s_o, d), two_product(a.hi, d_o), two_product(a.lo, d_o)};
+        double terms[6] = {parts[0].hi, parts[0].lo, parts[1].hi, parts[1].lo, parts[2].hi,
+                           parts[2].lo};
+        double p = quotient_rounded(terms, 6, d);
         if (!std::isfinite(p)) {
             double t = t_at(edge, s_a, e_a, d);
             p = s_o + t * d_o;
