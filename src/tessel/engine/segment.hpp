@@ -185,6 +185,9 @@ inline double t_of(const Segment &s, const Side &side) noexcept {
     bool x = side.axis == Side::x;
     double from = x ? s.sx : s.sy, d = x ? s.dx : s.dy;
     TwoParts a = two_diff(side.edge, from);
+    if (a.lo == 0) {
+        return a.hi / d;  // one division of doubles: correctly rounded as it stands
+    }
     double terms[2] = {a.hi, a.lo};
     double t = quotient_rounded(terms, 2, d);
     return std::isfinite(t) ? t : t_at(side.edge, from, x ? s.ex : s.ey, d);
@@ -223,9 +226,16 @@ inline void point_of(const Segment &s, const Bounds &b, const Side &side, bool a
         // s_o * d + a * d_o exactly, a = edge - s_a as two doubles: six exact products.
         TwoParts a = two_diff(edge, s_a);
         TwoParts parts[3] = {two_product(s_o, d), two_product(a.hi, d_o), two_product(a.lo, d_o)};
-        double terms[6] = {parts[0].hi, parts[0].lo, parts[1].hi, parts[1].lo, parts[2].hi,
-                           parts[2].lo};
-        double p = quotient_rounded(terms, 6, d);
+        TwoParts sum = two_sum(parts[0].hi, parts[1].hi);
+        double p;
+        if (a.lo == 0 && parts[0].lo == 0 && parts[1].lo == 0 && sum.lo == 0 &&
+            std::isfinite(sum.hi)) {
+            p = sum.hi / d;  // the sum is a double: one division, correctly rounded
+        } else {
+            double terms[6] = {parts[0].hi, parts[0].lo, parts[1].hi, parts[1].lo,
+                               parts[2].hi, parts[2].lo};
+            p = quotient_rounded(terms, 6, d);
+        }
         if (!std::isfinite(p)) {
             double t = t_at(edge, s_a, e_a, d);
             p = s_o + t * d_o;
