@@ -2,8 +2,9 @@
 does: docs/scene.svg (the example scene, as examples/scene.py draws it),
 docs/edge-rules.svg (which points are inside a rect and which rects overlap, at the edges
 and for zero and negative sizes; every mark's colour comes from collide_point or
-collide_rect) and docs/toolbox.svg (union, clip, clamp and inflate: every red rect is the
-function's own result).
+collide_rect), docs/toolbox.svg (union, clip, clamp and inflate: every red rect is the
+function's own result) and docs/lines.svg (rays, where raycast says they hit and the
+normals it gives).
 
     PYTHONPATH=build/py314/stage python3.14 examples/pictures.py [--out DIR]
 """
@@ -16,6 +17,7 @@ import os
 import scene
 from scene import FREE, OVERLAPPING, WALL, svg_document, svg_point, svg_rect, svg_text
 from tessel import Rect, geometry
+from tessel.collide import collide
 
 SCALE, PANEL, TOP = 24, 200, 40  # pixels per unit, panel width, room for the titles
 INSIDE = "#2a9d4b"
@@ -158,6 +160,65 @@ def toolbox_svg():
     return svg_document(10 + len(panels) * PANEL, TOP + 226, body)
 
 
+def svg_line(a, b, colour, origin, width=1.5, dash=False):
+    (x0, y0), (x1, y1) = [(origin[0] + x * SCALE, origin[1] + y * SCALE) for x, y in (a, b)]
+    style = ' stroke-dasharray="4 3"' if dash else ""
+    return (f'<line x1="{x0:g}" y1="{y0:g}" x2="{x1:g}" y2="{y1:g}" stroke="{colour}" '
+            f'stroke-width="{width:g}"{style}/>')
+
+
+def number(v):
+    return f"{v:.3g}"
+
+
+def lines_svg():
+    """Rays over a few rects: each drawn to where raycast says it first hits, the rest of it
+    dashed; the hit point, and its normal as a short stroke (a ring for (0, 0))."""
+    origin = (10, TOP)
+    rects = [Rect(8, 1, 3, 6), Rect(3, 5, 2, 2), Rect(5, 2, 0, 0), Rect(14, 6, -3, -3),
+             Rect(16, 1, 2, 7)]
+    names = ["wall", "box", "zero-size", "negative", "far wall"]
+    rays = [("A", (0.5, 3.5), (10.5, 3.5)), ("B", (1, 0.5), (9, 3.5)), ("C", (1, 1), (4, 7)),
+            ("D", (9, 5), (13, 7)), ("E", (11.5, 4.5), (19, 4.5))]
+    body = [svg_text(origin[0], 20, "raycast: the first hit along each segment, its point "
+                                    "and normal")]
+    for r, name in zip(rects, names):
+        dashed = r.w < 0 or r.h < 0
+        if r.w == r.h == 0:
+            body.append(svg_point(origin[0] + r.x * SCALE, origin[1] + r.y * SCALE, True, WALL))
+        else:
+            body.append(svg_rect(r, WALL, SCALE, origin, 0.1 if dashed else 0.3, dash=dashed))
+        body.append(svg_text(origin[0] + (min(r.x, r.right) + 0.1) * SCALE,
+                             origin[1] + (max(r.y, r.bottom) + 0.6) * SCALE, name))
+    lines = []
+    for label, start, end in rays:
+        hit = collide.raycast(rects, start, end)
+        reach = end if hit is None else hit.point
+        body.append(svg_line(start, reach, FREE, origin))
+        if hit is not None:
+            body.append(svg_line(hit.point, end, FREE, origin, 1, dash=True))
+            px, py = hit.point
+            nx, ny = hit.normal
+            body.append(svg_line(hit.point, (px + 1.2 * nx, py + 1.2 * ny), OVERLAPPING,
+                                 origin, 2.5))
+            body.append(svg_point(origin[0] + px * SCALE, origin[1] + py * SCALE,
+                                  hit.normal != (0.0, 0.0), OVERLAPPING))
+        body.append(svg_text(origin[0] + start[0] * SCALE - 12, origin[1] + start[1] * SCALE
+                             + 4, label))
+        lines.append(f"{label}: " + ("no hit" if hit is None else
+                                     f"{names[hit.value]}, t {number(hit.t)}, point "
+                                     f"({number(hit.point[0])}, {number(hit.point[1])}), "
+                                     f"normal ({hit.normal[0]:g}, {hit.normal[1]:g})"))
+    notes = ["A enters a side; B passes through the zero-size rect's point, entering both",
+             "axes at once: the normal of the axis it moves less along (y); C goes through a",
+             "corner moving less along x; D starts inside (normal (0, 0)); E crosses the",
+             "negative-size rect, which holds no point, and hits the far wall."]
+    height = 9.5 * SCALE
+    body += [svg_text(origin[0], origin[1] + height + 16 * (i + 1), line)
+             for i, line in enumerate(lines + [""] + notes)]
+    return svg_document(20 + 20 * SCALE, int(origin[1] + height + 16 * (len(lines) + 6)), body)
+
+
 def main(argv=None):
     top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -166,7 +227,8 @@ def main(argv=None):
     os.makedirs(out, exist_ok=True)
     with contextlib.redirect_stdout(io.StringIO()):
         scene.main(["--svg", os.path.join(out, "scene.svg")])
-    for name, draw in (("edge-rules.svg", edge_rules_svg), ("toolbox.svg", toolbox_svg)):
+    for name, draw in (("edge-rules.svg", edge_rules_svg), ("toolbox.svg", toolbox_svg),
+                       ("lines.svg", lines_svg)):
         with open(os.path.join(out, name), "w", encoding="utf-8") as f:
             f.write(draw())
     print("pictures written to", out)

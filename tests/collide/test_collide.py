@@ -520,6 +520,11 @@ PEER_ROLES = {
     "Index.point_hits": (2, PEER_INDEX.point_hits),
     "Index.rect_hits": (4, PEER_INDEX.rect_hits),
     "Index.first_rect_hit": (4, PEER_INDEX.first_rect_hit),
+    "raycast": (2, lambda a: collide.raycast(PEER_SCENE, a, (9, 9))),
+    "segment_hits": (2, lambda a: collide.segment_hits(PEER_SCENE, (0, 0), a)),
+    "Index.raycast": (2, lambda a: PEER_INDEX.raycast((9, 9), a)),
+    "Index.segment_hits": (2, lambda a: PEER_INDEX.segment_hits(a, (0, 0))),
+    "Index.nearest": (2, lambda a: PEER_INDEX.nearest(a, 3)),
 }
 
 

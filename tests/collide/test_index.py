@@ -8,6 +8,7 @@ range."""
 import copy
 import gc
 import math
+import operator
 import random
 import sys
 import threading
@@ -18,6 +19,7 @@ import pytest
 from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
+import lines_support as lines
 from conftest import FREE_THREADED, PASS, growth
 from rect_support import (
     Rect, Vector2, Vector4, bare, extreme_boxes, f32, meddler, noted, outcome, probe, qualified,
@@ -127,6 +129,29 @@ class Model:
         hits = self.rect_hits(other)
         return hits[0] if hits else None
 
+    def segment_hits(self, start, end, first=False):
+        for p in (start, end):
+            Rect(0, 0, 1, 1).collide_point(p)  # read even for no rects
+        hits = [(self.members[h.value][1], *h[1:])
+                for h in collide.segment_hits(self.rects(), start, end)]
+        return (hits[0] if hits else None) if first else hits
+
+    def raycast(self, start, end):
+        return self.segment_hits(start, end, first=True)
+
+    def nearest(self, point, k=1, max_distance=None, exact=False):
+        """By the squared distances in doubles as the package computes them (exact ones for
+        the domain where those are exact)."""
+        Rect(0, 0, 1, 1).collide_point(point)
+        k = operator.index(k)
+        if k < 0:
+            raise ValueError("nearest() argument 'k' must be 0 or more")
+        limit = None if max_distance is None else to_double(max_distance)
+        if limit is not None and math.isnan(limit):
+            return []
+        found = lines.nearest(self.boxes, lines.point_of(point), k, limit, exact)
+        return [(self.members[i][1], d) for i, d in found]
+
     def pairs(self, other=None, flat=False):
         if other is None:
             found = collide.overlapping_pairs(self.as_read(), flat=flat)
@@ -176,6 +201,15 @@ def key(result):
     return result if isinstance(result, array) else id(result)
 
 
+def hit_key(result):
+    """Hits (or a list of them, or nearest pairs) to compare: values by identity."""
+    if isinstance(result, tuple) and isinstance(result[0], type) or result is None:
+        return result
+    if isinstance(result, list):
+        return [hit_key(h) for h in result]
+    return (id(result[0]), *result[1:])
+
+
 def state(rect):
     """The values a rect holds now, as the loop would see them; NaN compares equal."""
     return outcome(lambda: tuple(repr(float(v)) for v in read(rect)))
@@ -206,6 +240,8 @@ def scenes(draw, hostile=True):
 PAIR = st.tuples(NUMBERS, NUMBERS)
 POINTS = st.one_of(PAIR, PAIR.map(list), PAIR.map(lambda p: Vector2(*p)),
                    st.sampled_from([None, (1, 2, 3), "ab", (math.nan, 0.0), (math.inf, 1.0)]))
+COUNTS = st.one_of(st.integers(-1, 6), st.sampled_from([10 ** 30, 2.0, True, "3"]))
+LIMITS = st.one_of(st.none(), NUMBERS, st.sampled_from(["s", 10 ** 400]))
 OTHERS = st.one_of(st.tuples(NUMBERS, NUMBERS, NUMBERS, NUMBERS),
                    st.builds(Rect, NUMBERS, NUMBERS, NUMBERS, NUMBERS),
                    st.builds(Vector4, NUMBERS, NUMBERS, NUMBERS, NUMBERS),
@@ -221,6 +257,8 @@ def every_answer(ix, model, data, other):
     """Every query's answer, or error, is the model's, and so is every look into it."""
     point, rect = data.draw(POINTS), data.draw(OTHERS)
     member = data.draw(st.sampled_from(model.rects() + [Rect(), 5]))
+    start, end = data.draw(POINTS), data.draw(st.one_of(POINTS, st.just(point)))
+    k, limit = data.draw(COUNTS), data.draw(LIMITS)
     asked = [(len, lambda m: len(m.members)),
              (lambda i: [tuple(map(repr, b)) for b in i.boxes.tolist()],
               lambda m: [tuple(map(repr, b)) for b in m.boxes]),
@@ -237,8 +275,12 @@ def every_answer(ix, model, data, other):
               lambda m: m.pairs(Model(other[2]), flat=True)),
              (list, list), (Index.values, Model.values), (Index.rects, Model.rects),
              (lambda i: member in i, lambda m: member in m)]
-    for k, (query, expected) in enumerate(asked):
-        compare = (lambda r: r) if k < 2 else key
+    lines_asked = [(lambda i: i.raycast(start, end), lambda m: m.raycast(start, end)),
+                   (lambda i: i.segment_hits(start, end), lambda m: m.segment_hits(start, end)),
+                   (lambda i: i.nearest(point, k, max_distance=limit),
+                    lambda m: m.nearest(point, k, limit))]
+    for n, (query, expected) in enumerate(asked + lines_asked):
+        compare = (lambda r: r) if n < 2 else key if n < len(asked) else hit_key
         assert compare(outcome(lambda: query(ix))) == compare(outcome(lambda: expected(model)))
 
 
@@ -327,6 +369,39 @@ def world(kind, n, rng):
             for _ in range(n)]
 
 
+def rays(rng, boxes, queries):
+    """Segments for the grid's walk: short ones, from a rect's centre or corner; long ones
+    across the scene, or from far outside the grid's extent; along a box's edges (where the
+    cells' edges often lie); through corners; and points."""
+    found = []
+    for q in queries:
+        (cx, cy), w = q.center, max(q.w, 1.0)
+        found += [((cx, cy), (cx + rng.uniform(-3, 3) * w, cy + rng.uniform(-3, 3) * w)),
+                  ((rng.uniform(-100, 0), rng.uniform(-100, 500)), (rng.uniform(400, 500), cy)),
+                  ((-1e7, cy), (1e7, cy + rng.uniform(-1, 1))), ((cx, -1e30), (cx, 1e30))]
+    for x, y, w, h in boxes:
+        found += [((x - 50, y), (x + 50, y)), ((x + w, y - 20), (x + w, y + h + 20)),
+                  ((x - 5, y - 5), (x + w, y + h)), ((x, y), (x, y))]
+    return found
+
+
+def lines_of_sight_agree(ix, model, rng, boxes, queries, exact_distances=True):
+    """The index's raycast and segment_hits are the functions' over its boxes as last read;
+    nearest the model's (exactly, or only soundly at the ends of the double range, where
+    distances come from hypot)."""
+    for start, end in rays(rng, boxes, queries):
+        assert hit_key(ix.segment_hits(start, end)) == hit_key(model.segment_hits(start, end))
+        assert hit_key(ix.raycast(start, end)) == hit_key(model.raycast(start, end))
+    for p in [q.center for q in queries] + [b[:2] for b in boxes] + [(-1e9, 1e9)]:
+        for k, limit in [(1, None), (4, None), (40, 25.0), (10 ** 9, 0.0)]:
+            got, expected = ix.nearest(p, k, max_distance=limit), model.nearest(p, k, limit)
+            if exact_distances:
+                assert hit_key(got) == hit_key(expected)
+            else:
+                assert len(got) == len(expected) and all(
+                    math.isclose(a[1], b[1], rel_tol=1e-15) for a, b in zip(got, expected))
+
+
 @settings(max_examples=6 if PASS == "parallel" else 20, deadline=None,
           suppress_health_check=[HealthCheck.too_slow])
 @given(kind=st.sampled_from(["uniform", "sizes", "outliers", "line", "points", "far", "extreme"]),
@@ -346,6 +421,7 @@ def test_queries_over_larger_scenes_find_what_the_functions_find(kind, n, seed, 
         for p in [q.center for q in queries] + [b[:2] for b in boxes]:
             assert key(ix.point_hits(p)) == key(model.point_hits(p))
         assert key(ix.overlapping_pairs()) == key(model.pairs())
+        lines_of_sight_agree(ix, model, rng, boxes, queries, exact_distances=kind != "extreme")
         if step == "resize":
             for r in rng.sample(rects, min(20, len(rects))):
                 r.size *= 40
@@ -384,6 +460,8 @@ def test_boxes_at_the_ends_of_the_double_range_are_found(seed, n, steps, kernel)
                     assert key(ix.point_hits(q)) == key(model.point_hits(q))
                 assert key(ix.rect_hits(held_exactly(b))) == key(model.rect_hits(held_exactly(b)))
             assert key(ix.overlapping_pairs()) == key(model.pairs())
+            lines_of_sight_agree(ix, model, rng, boxes[:3], [held_exactly(b) for b in boxes[3:5]],
+                                 exact_distances=False)
             if step == "add":
                 for r in world("extreme", 10, rng):
                     ix.add(r), model.add(r)
@@ -398,6 +476,38 @@ def test_boxes_at_the_ends_of_the_double_range_are_found(seed, n, steps, kernel)
                 ix.refresh(), model.refresh()
     finally:
         _testing._use_kernel("auto")
+
+
+@settings(max_examples=10 if PASS == "parallel" else 40, deadline=None,
+          suppress_health_check=[HealthCheck.too_slow])
+@given(n=st.integers(1, 900), seed=st.integers(0, 2 ** 32), data=st.data())
+def test_nearest_members_are_those_of_the_exact_squared_distances(n, seed, data):
+    """Coordinates that are multiples of 1/8 (sizes zero, negative and NaN among them): the
+    members nearest first by the exact squared distance, the earliest added among equal
+    ones, each distance the correctly rounded root; before and after moves and adds."""
+    rng = random.Random(seed)
+    spread = rng.choice([16, 400, 8 * 2 ** 16])
+
+    def boxes(count):
+        return [(rng.randrange(-spread, spread) / 8, rng.randrange(-spread, spread) / 8,
+                 rng.choice([rng.randrange(64) / 8, 0.0, -1.0, math.nan]),
+                 rng.choice([rng.randrange(64) / 8, 0.0])) for _ in range(count)]
+
+    rects = lines.rects_of(boxes(n))
+    ix, model = Index(rects), Model(rects)
+    for step in ("ask", "move", "add"):
+        for _ in range(6):
+            point = (rng.randrange(-2 * spread, 2 * spread) / 8,
+                     rng.randrange(-2 * spread, 2 * spread) / 8)
+            k = data.draw(st.integers(0, 12))
+            limit = data.draw(st.one_of(st.none(), st.integers(0, spread // 4).map(float)))
+            expected = model.nearest(point, k, limit, exact=True)
+            assert hit_key(ix.nearest(point, k, max_distance=limit)) == hit_key(expected)
+        if step == "move":
+            ix.move([(rng.randrange(-16, 16) / 8, 0.0) for _ in rects]), model.refresh()
+        elif step == "add":
+            for r in lines.rects_of(boxes(20)):
+                ix.add(r), model.add(r)
 
 
 def _shrink_the_giant(rects):
@@ -580,6 +690,31 @@ def test_code_that_changes_the_index_while_it_reads_cannot_crash_it(action, call
     assert [r for r, _ in ix] == ix.rects() and len(ix.values()) == n
 
 
+@pytest.mark.parametrize("action", ["add", "remove", "refresh", "move", "clear", "init"])
+@pytest.mark.parametrize("query", [
+    lambda ix, p: ix.raycast(p, (30, 30)), lambda ix, p: ix.segment_hits((-1, -1), p),
+    lambda ix, p: ix.nearest(p, 5), lambda ix, p: ix.nearest((3, 3), 500, max_distance=p.x)])
+def test_points_that_change_the_index_while_it_reads_them_see_it_consistent(action, query):
+    """The arguments are read before the index is: the answer is that of the index as the
+    reads left it, asked again with a plain point."""
+    rects = [Rect(i % 7, i % 5, 2, 2) for i in range(60)]
+    ix = Index(rects)
+
+    class Meddling(Vector2):
+        @property
+        def x(self):
+            outcome({"add": lambda: ix.add(Rect(1, 1, 1, 1), "added"),
+                     "remove": lambda: ix.remove(rects[len(ix) % 60]), "refresh": ix.refresh,
+                     "move": lambda: ix.move((0.5, 0)), "clear": lambda: ix.__init__(),
+                     "init": lambda: ix.__init__(rects[:3])}[action])
+            return 2.0
+
+        y = x
+
+    got = query(ix, Meddling())
+    assert hit_key(got) == hit_key(query(ix, Vector2(2, 2)))
+
+
 class Loud:
     """A value whose comparison raises and whose release runs code on the index."""
 
@@ -630,6 +765,11 @@ LEAK_CALLS = {
         list, Index.values, Index.rects, lambda i: SCENE[3] in i, lambda i: 5 in i,
         lambda i: i.overlapping_pairs_between(SCENE[:20]),
         lambda i: i.overlapping_pairs_between(iter(SCENE), flat=True), Index.clear)],
+    "lines": lambda: [f(ix) for ix in [Index(SCENE, range(len(SCENE)))] for f in (
+        lambda i: i.raycast((-1, 0), (20, 14)), lambda i: i.segment_hits(Vector2(-1, 0), [20, 14]),
+        lambda i: i.raycast((50, 50), (60, 60)), lambda i: i.nearest((2, 2), 7),
+        lambda i: i.nearest(Sub(30, 30), max_distance=1.0), lambda i: outcome(
+            lambda: i.nearest((0, 0), -1)), lambda i: outcome(lambda: i.raycast("ab", (0, 0))))],
     "changes": lambda: [f(ix) for ix in [Index(SCENE)] for f in (
         lambda i: i.add(Rect(1, 1, 1, 1), "v"), lambda i: i.remove(SCENE[3]), Index.refresh,
         lambda i: i.move((0, 0)), lambda i: i.move([(0, 0)] * len(i)), lambda i: i.__init__())],
@@ -664,6 +804,12 @@ def work_on_one_index(seconds):
             for found in (ix.point_hits((5, 5)), ix.rect_hits((2, 2, 4, 4))):
                 assert all(v in range(400) or v == "x" for v in found) and len(found) <= 450
             assert all(a != b or a == "x" for a, b in ix.overlapping_pairs()) and n <= 450
+            hits = ix.segment_hits((-1, 6), (30, 4))
+            assert [h.t for h in hits] == sorted(h.t for h in hits) and len(hits) <= 450
+            first = ix.raycast((-1, 6), (30, 4))
+            assert first is None or first.value in range(400) or first.value == "x"
+            near = ix.nearest((8, 8), 5)
+            assert len(near) <= 5 and [d for _, d in near] == sorted(d for _, d in near)
             assert ix.boxes.shape[1] == 4
             members = list(ix)
             assert all(v in range(400) or v == "x" for _, v in members) and len(members) <= 450

@@ -22,6 +22,7 @@ from rect_support import (ListSub, Rect, TupleSub, Vector2, Vector4, bare, f32,
                           fresh_interpreter, outcome, probe, probed_rect, qualified, run_python,
                           same_all, xy, xywh)
 from vector_support import CONTAINERS, NOT_VECTORS
+import lines_support as lines
 from tessel import geometry
 from tessel.geometry import geometry as module
 
@@ -137,6 +138,27 @@ def holds(a, b):
     return all(a[i] <= e <= a[i] + a[i + 2] for i in (0, 1) for e in (b[i], b[i] + b[i + 2]))
 
 
+class Clipped:
+    """clip_line's answer by the exact model of the segment rule (lines_support): the same
+    where the doubles can be exact (tests/collide/test_lines.py asks that of every case
+    there); here, over any doubles, the same part or None, its points within the rect's
+    closed span and within rounding of the model's."""
+
+    def __init__(self, r, start, end):
+        self.box, self.ends, self.clip = r, start + end, lines.clip_line(r, start, end)
+
+    def __eq__(self, got):
+        if self.clip is None or got is None:
+            return got is self.clip
+        scale = max([abs(v) for v in self.box[:2] + self.ends if math.isfinite(v)] + [1.0])
+        return all(lines.in_span(self.box, p) and all(
+            a == b or abs(a - b) <= scale * 2.0 ** -40 for a, b in zip(p, q))
+            for p, q in zip(got, self.clip))
+
+    def __repr__(self):
+        return f"Clipped({self.clip!r})"
+
+
 MODEL = {
     "copy": lambda r: r,
     "move": lambda r, d: (r[0] + d[0], r[1] + d[1], r[2], r[3]),
@@ -149,11 +171,12 @@ MODEL = {
     "fit": fit,
     "contains": holds,
     "normalized": lambda r: per_axis(lambda s: (s[0] + s[1], -s[1]) if s[1] < 0 else s, r),
+    "clip_line": lambda r, s, e: Clipped(r, s, e),
 }
 SIGNATURES = {"copy": "rect", "move": "rect pair", "inflate": "rect number number",
               "scale_by": "rect number factor about", "union": "rect rect", "union_all": "rects",
               "clip": "rect rect", "clamp": "rect rect", "fit": "rect rect",
-              "contains": "rect rect", "normalized": "rect"}
+              "contains": "rect rect", "normalized": "rect", "clip_line": "rect pair pair"}
 KEYWORDS = {"about"}
 # Each in-place form and the function it mirrors.
 IN_PLACE = {"move_ip": "move", "inflate_ip": "inflate", "scale_by_ip": "scale_by",
@@ -525,7 +548,8 @@ LEAK_CALLS = {
         module.clip(R, SUB), module.clamp([0, 0, 1, 1], R), module.fit(R, SUB),
         module.contains(R, SUB), module.normalized(Rect(1, 1, -1, -1)),
         module.clamp(R, array.array("d", [0, 0, 9, 9])), module.move(R, memoryview(b"ab")),
-        module.union_all([R, array.array("i", [1, 2, 3, 4])])],
+        module.union_all([R, array.array("i", [1, 2, 3, 4])]),
+        module.clip_line(SUB, (0, 0), Vector2(5, 4)), module.clip_line(R, (9, 9), (9, 9))],
     "in place": lambda: [
         module.move_ip(Rect(1, 2, 3, 4), (1, 2)), module.move_ip(SUB, Vector2(0, 0)),
         module.inflate_ip(Rect(Sub(1, 1), Sub(2, 2)), 1, 2), module.scale_by_ip(SUB, 1, about=[1, 1]),
@@ -539,7 +563,8 @@ LEAK_CALLS = {
         lambda: module.move_ip((0, 0, 1, 1), (1, 1)), lambda: module.union_ip(R, 5),
         lambda: module.scale_by_ip(R, 2, 3, 4), lambda: module.move_ip(bare(), (1, 1)),
         lambda: module.move_ip(Rect(Vector2(), Fixed()), (1, 1)),
-        lambda: module.fit(R, array.array("d", [1])))],
+        lambda: module.fit(R, array.array("d", [1])),
+        lambda: module.clip_line(R, (0, 0), "ab"))],
 }
 
 

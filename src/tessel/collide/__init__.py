@@ -6,8 +6,8 @@ import importlib as _importlib
 from tessel._lazy import attributes as _attributes
 
 # The module's private names and the package's other modules stay where they are.
-__all__ = ["Index", "first_rect_hit", "overlapping_pairs", "overlapping_pairs_between",
-           "point_hits", "rect_hits"]
+__all__ = ["Hit", "Index", "first_rect_hit", "overlapping_pairs", "overlapping_pairs_between",
+           "point_hits", "raycast", "rect_hits", "segment_hits"]
 _exported, __dir__ = _attributes(__name__, dict.fromkeys(__all__, "tessel.collide.collide"))
 
 

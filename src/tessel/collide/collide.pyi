@@ -19,13 +19,25 @@ be a Rect, Vector4, tuple, or list of length 4").
 
 For many questions a frame about the same rects, `Index` keeps their boxes and answers with
 your own objects.
+
+Lines of sight (`raycast`, `segment_hits`, and the `Index` methods of the same names) follow
+one rule. A segment from `start` to `end` is the points p(t) = start + t * (end - start),
+t in [0, 1]; it meets a rect where some p(t) lies in it by the closed rule of
+`Rect.collide_point`, on the edges its properties compute (right = x + w in double
+precision): so a rect with a negative or NaN size is never met, and a zero-size rect is met
+where the segment passes through its point. Its entry is the least such t, reported as a
+`Hit`. A segment of zero length is a point query; one of non-zero length with a NaN or
+infinite coordinate meets nothing. Every decision (met or not, the side entered, the order)
+is exact; see `Hit` for what each field holds.
 """
 
 from array import array
 from types import GenericAlias
 from collections.abc import Buffer, Iterable, Iterator, Sequence
-from typing import Any, Generic, Literal, Protocol, SupportsFloat, SupportsIndex, final, overload
+from typing import (Any, Generic, Literal, Protocol, SupportsFloat, SupportsIndex, final, overload,
+                    type_check_only)
 
+from _typeshed import structseq
 from typing_extensions import TypeVar
 
 from tessel.rect.rect import Rect
@@ -97,6 +109,71 @@ def overlapping_pairs_between(
 def overlapping_pairs_between(
     a: Iterable[Rect], b: Iterable[Rect], /, *, flat: bool
 ) -> list[tuple[int, int]] | array[int]: ...
+
+# What a Hit holds as its value: the rect's index for the module's functions, the member's
+# value for an Index.
+_H = TypeVar("_H", covariant=True, default=Any)
+
+@final
+class Hit(structseq[Any], tuple[_H, float, tuple[float, float], tuple[float, float]]):
+    """Where a segment meets a rect: `value` (what was hit), `t`, `point` and `normal`, as a
+    named, immutable tuple (`value, t, point, normal = hit`).
+
+    `t` is the entry, the least t at which the segment's point lies in the rect; `point` is
+    that point, with the coordinate of the side entered exactly on its edge (`x`, or
+    `x + w` in double precision; likewise on y) and the other within the rect's span;
+    `normal` is the outward normal of that side: (-1, 0) left, (1, 0) right, (0, -1) top,
+    (0, 1) bottom, y growing downwards. A segment that starts inside the rect (or on its
+    border) has `t` 0, its start as `point`, and the normal (0, 0). Through a corner (both
+    axes entered at the same t) the normal is that of the axis along which the segment
+    moves less (x when `abs(dx) < abs(dy)`), y on a tie.
+
+    The decisions are exact. `t` is the exact entry correctly rounded, and so is the
+    point's other coordinate, wherever the differences end - start are exact on both axes
+    and no product of differences overflows or underflows (for instance for coordinates
+    that are multiples of 1/8 below 2**20, and single-precision values of similar
+    magnitude): each is the quotient of an exact sum, (edge - s) / d and
+    `(s_o * d + (edge - s) * d_o) / d`, rounded once.
+    Floats throughout are doubles. Struct sequences pickle by their type's module and name.
+    """
+
+    __match_args__ = ("value", "t", "point", "normal")
+    @property
+    def value(self) -> _H:
+        """What was hit: the rect's index in `rects` for the module's functions, the member's
+        value for an `Index`."""
+    @property
+    def t(self) -> float:
+        """Where along the segment it was hit: the point is start + t * (end - start),
+        0 <= t <= 1."""
+    @property
+    def point(self) -> tuple[float, float]:
+        """The point hit, (x, y) as floats: on the side entered, exactly on its edge; the start
+        itself when the segment starts inside."""
+    @property
+    def normal(self) -> tuple[float, float]:
+        """The outward normal of the side entered, (nx, ny) as floats: (-1, 0) left, (1, 0)
+        right, (0, -1) top, (0, 1) bottom (y grows downwards); (0, 0) when the segment
+        starts inside the rect."""
+
+def raycast(rects: Iterable[Rect], start: _Point, end: _Point, /) -> Hit[int] | None:
+    """The first rect the segment from `start` to `end` meets, as a `Hit` whose `value` is
+    its index: the hit of least `t`, the lowest index among equal ones; None when it
+    meets none.
+
+    `start` and `end` take every form `Rect.collide_point` takes, with its errors; each is
+    read once, before the first rect, and not at all when there are no rects (as the other
+    functions read their argument). Each rect's four values are read as an `Index` reads
+    them: from its exact vectors' records, else through its attribute access; an error
+    carries a note naming the rect (`while reading rects[3]`). Items that are not `Rect`
+    raise TypeError as for the other functions.
+    """
+def segment_hits(rects: Iterable[Rect], start: _Point, end: _Point, /) -> list[Hit[int]]:
+    """Every rect the segment from `start` to `end` meets, as a list of `Hit` ordered by `t`,
+    then by index.
+
+    Arguments as for `raycast`.
+    """
 
 _Offset = Vector2 | Sequence[float]
 
@@ -180,6 +257,35 @@ class Index(Generic[_V]):
         of the index too)."""
     def first_rect_hit(self, other: _Other, /) -> _V | None:
         """The value of the earliest-added rect that overlaps `other`, or None."""
+    def raycast(self, start: _Point, end: _Point, /) -> Hit[_V] | None:
+        """The first member the segment from `start` to `end` meets, as a `Hit` whose `value` is
+        the member's value: the hit of least `t`, the earliest added among equal ones; None
+        when it meets none.
+
+        The rule of the module's `raycast`, over the boxes as last read; `start` and `end`
+        are read as `Rect.collide_point` reads a point, even when the index is empty. The
+        search walks the grid's cells along the segment and stops once no cell left can
+        hold an earlier hit.
+        """
+    def segment_hits(self, start: _Point, end: _Point, /) -> list[Hit[_V]]:
+        """Every member the segment from `start` to `end` meets, as a list of `Hit` ordered by
+        `t`, then by the order added."""
+    def nearest(
+        self, point: _Point, k: SupportsIndex = 1, *, max_distance: float | None = None
+    ) -> list[tuple[_V, float]]:
+        """The `k` members nearest to `point`, as `(value, distance)` pairs, nearest first: the
+        Euclidean distance from the point to the member's closed box (0 inside it), ties to
+        the earliest added.
+
+        Members whose box holds no point (a negative or NaN size) are left out, and so is
+        every member whose distance exceeds `max_distance` (one equal to it is kept). `k` is
+        an int of 0 or more (ValueError for a negative one); a `k` larger than the index
+        gives every member. A NaN point is at no distance from anything: []. The distance
+        is `dx = max(x - px, 0, px - right)` and likewise on y, ordered by
+        `dx * dx + dy * dy` (exact for coordinates that are multiples of 1/8 below 2**20),
+        reported as its square root, correctly rounded where that sum is exact. The search visits rings of
+        cells outwards from the point's and stops once no ring left can hold a nearer box.
+        """
     @overload
     def overlapping_pairs(self, *, flat: Literal[False] = False) -> list[tuple[_V, _V]]:
         """Every pair of values `(a, b)` whose rects overlap, `a` added before `b`, in the

@@ -19,6 +19,10 @@ PyObject *point_hits(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *rect_hits(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *first_rect_hit(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 
+// lines.cpp: a segment against many rects.
+PyObject *raycast(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+PyObject *segment_hits(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+
 // pairs.cpp: overlapping pairs.
 PyObject *overlapping_pairs(PyObject *module, PyObject *const *args, Py_ssize_t nargs,
                             PyObject *kwnames);

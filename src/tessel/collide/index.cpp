@@ -384,6 +384,20 @@ PyMethodDef kIndexMethods[] = {
     {"first_rect_hit", as_method(index_first_rect_hit), METH_O,
      PyDoc_STR("first_rect_hit($self, other, /)\n--\n\n"
                "The value of the earliest-added rect that overlaps `other`, or None.")},
+    {"raycast", as_method(index_raycast), METH_FASTCALL,
+     PyDoc_STR("raycast($self, start, end, /)\n--\n\n"
+               "The first member the segment from `start` to `end` meets, as a `Hit` whose "
+               "`value` is\nthe member's value: the hit of least `t`, the earliest added "
+               "among equal ones; None\nwhen it meets none.")},
+    {"segment_hits", as_method(index_segment_hits), METH_FASTCALL,
+     PyDoc_STR("segment_hits($self, start, end, /)\n--\n\n"
+               "Every member the segment from `start` to `end` meets, as a list of `Hit` "
+               "ordered by\n`t`, then by the order added.")},
+    {"nearest", as_method(index_nearest), METH_FASTCALL | METH_KEYWORDS,
+     PyDoc_STR("nearest($self, point, k=1, *, max_distance=None)\n--\n\n"
+               "The `k` members nearest to `point`, as `(value, distance)` pairs, nearest "
+               "first: the\nEuclidean distance from the point to the member's closed box "
+               "(0 inside it), ties to\nthe earliest added.")},
     {"overlapping_pairs", as_method(index_overlapping_pairs), METH_FASTCALL | METH_KEYWORDS,
      PyDoc_STR("overlapping_pairs($self, /, *, flat=False)\n--\n\n"
                "Every pair of values `(a, b)` whose rects overlap, `a` added before `b`, in "

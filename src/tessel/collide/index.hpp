@@ -4,7 +4,8 @@
 // One file per concern: index.cpp (the type, its lifecycle, who is in it: construction, add,
 // remove, clear, len, boxes, the collector), index_refresh.cpp (reading the rects, moving
 // them), index_queries.cpp (the queries and the pairs), index_members.cpp (looking into it:
-// its members in order, and whether a rect is one).
+// its members in order, and whether a rect is one), index_lines.cpp (segments, and the
+// members nearest to a point).
 //
 // Threads and reentrancy. All of an index's state is read and changed only in the index's
 // critical section (with_state), and no Python code runs there and no reference is released
@@ -154,6 +155,11 @@ PyObject *index_iter(PyObject *self);
 int index_contains(PyObject *self, PyObject *rect);
 PyObject *index_values(PyObject *self, PyObject *unused);
 PyObject *index_rects(PyObject *self, PyObject *unused);
+// index_lines.cpp
+PyObject *index_raycast(PyObject *self, PyObject *const *args, Py_ssize_t nargs);
+PyObject *index_segment_hits(PyObject *self, PyObject *const *args, Py_ssize_t nargs);
+PyObject *index_nearest(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
+                        PyObject *kwnames);
 
 // Slots are numbered in 32 bits, as the pair kernels number boxes.
 constexpr size_t kMaxSlots = UINT32_MAX - 1;

@@ -7,6 +7,7 @@
 #include "common/module.hpp"
 #include "common/ref.hpp"
 #include "functions.hpp"
+#include "hit.hpp"
 #include "index.hpp"
 #include "state.hpp"
 
@@ -26,7 +27,7 @@ int exec(PyObject *module) {
     }
     if (PyType_Ready(&PackedType) < 0 || PyType_Ready(&IndexType) < 0 ||
         PyModule_AddObjectRef(module, "Index", reinterpret_cast<PyObject *>(&IndexType)) < 0 ||
-        !add_testing_module()) {
+        !add_hit_type(module) || !add_testing_module()) {
         return -1;
     }
     g_state.rect_vtab = g_state.types.rect_table();
@@ -59,6 +60,15 @@ PyMethodDef kFunctions[] = {
                "raised\nwhile testing carries the note `while testing a[i] against b[j]`. "
                "`flat=True` gives the\npairs as one `array('I')`, as for "
                "`overlapping_pairs`.")},
+    {"raycast", as_method(raycast), METH_FASTCALL,
+     PyDoc_STR("raycast(rects, start, end, /)\n--\n\n"
+               "The first rect the segment from `start` to `end` meets, as a `Hit` whose "
+               "`value` is\nits index: the hit of least `t`, the lowest index among equal "
+               "ones; None when it\nmeets none.")},
+    {"segment_hits", as_method(segment_hits), METH_FASTCALL,
+     PyDoc_STR("segment_hits(rects, start, end, /)\n--\n\n"
+               "Every rect the segment from `start` to `end` meets, as a list of `Hit` "
+               "ordered by `t`,\nthen by index.")},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -4,6 +4,7 @@
 from tessel.geometry.geometry import clamp as clamp
 from tessel.geometry.geometry import clamp_ip as clamp_ip
 from tessel.geometry.geometry import clip as clip
+from tessel.geometry.geometry import clip_line as clip_line
 from tessel.geometry.geometry import contains as contains
 from tessel.geometry.geometry import copy as copy
 from tessel.geometry.geometry import fit as fit
@@ -19,6 +20,6 @@ from tessel.geometry.geometry import union as union
 from tessel.geometry.geometry import union_all as union_all
 from tessel.geometry.geometry import union_ip as union_ip
 
-__all__ = ["clamp", "clamp_ip", "clip", "contains", "copy", "fit", "inflate", "inflate_ip",
-           "move", "move_ip", "normalize_ip", "normalized", "scale_by", "scale_by_ip", "union",
-           "union_all", "union_ip"]
+__all__ = ["clamp", "clamp_ip", "clip", "clip_line", "contains", "copy", "fit", "inflate",
+           "inflate_ip", "move", "move_ip", "normalize_ip", "normalized", "scale_by",
+           "scale_by_ip", "union", "union_all", "union_ip"]

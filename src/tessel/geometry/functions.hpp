@@ -51,6 +51,9 @@ bool read_box(PyObject *o, Box *out) noexcept;
 // in order: about its centre, or about the point given. False with an exception set.
 bool scaled_box(PyObject *const *got, Box *b) noexcept;
 
+// lines.cpp
+PyObject *clip_line(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+
 }  // namespace tessel::geometry
 
 #endif

@@ -131,6 +131,22 @@ def contains(a: _RectLike, b: _RectLike, /) -> bool:
     So a rect contains itself and a rect inside it that touches its border; a rect with a
     negative width or height contains nothing; a NaN anywhere means False.
     """
+def clip_line(
+    r: _RectLike, start: _Pair, end: _Pair, /
+) -> tuple[tuple[float, float], tuple[float, float]] | None:
+    """The part of the segment from `start` to `end` that lies inside `r`, as
+    `((x0, y0), (x1, y1))`: where it enters `r` (exactly on the edge crossed, or `start`
+    when that is inside) and where it leaves it (exactly on its edge, or `end` when that
+    is inside); None when it does not meet `r`.
+
+    The rule of the lines of sight of `tessel.collide.collide` (see `Hit`): the closed rule
+    of `Rect.collide_point` on the edges r's properties compute, so a rect with a negative
+    or NaN size is never met and a zero-size one where the segment passes through its point
+    (both points are then that point); a segment of zero length is a point query, one with a
+    NaN or infinite coordinate meets nothing. Every decision is exact; the other coordinate
+    of each point is computed as the `Hit` point's is. `start` and `end` take every form
+    `Rect.collide_point` takes, with its errors.
+    """
 def normalized(r: _RectLike, /) -> Rect:
     """The same area with a size of positive signs: where the width is negative, x moves
     to the right edge (x + w) and the width becomes -w; the same for the height. Other

@@ -97,6 +97,12 @@ PyMethodDef kFunctions[] = {
      PyDoc_STR("normalize_ip(r, /)\n--\n\n"
                "`normalized` in place: r's own vectors take the same area with a size of "
                "positive\nsigns. Returns None.")},
+    {"clip_line", as_method(clip_line), METH_FASTCALL,
+     PyDoc_STR("clip_line(r, start, end, /)\n--\n\n"
+               "The part of the segment from `start` to `end` that lies inside `r`, as\n"
+               "`((x0, y0), (x1, y1))`: where it enters `r` (exactly on the edge crossed, or "
+               "`start`\nwhen that is inside) and where it leaves it (exactly on its edge, or "
+               "`end` when that\nis inside); None when it does not meet `r`.")},
     {nullptr, nullptr, 0, nullptr},
 };
 
