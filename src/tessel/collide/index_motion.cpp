@@ -23,7 +23,8 @@
 // along the normal. No coordinate ever moves away from T, so none moves backwards. Among
 // contacts at the same s, one across a side is taken before one at a corner: at the seam of
 // two touching tiles, the mover meets the one it rests on before the corner of the next,
-// and once sliding along their tops it meets neither.
+// and once sliding along their tops it meets neither. Each Hit's point is where the leg put
+// the rect (the contact's position so rounded), so the legs can be followed from the hits.
 #include <Python.h>
 
 #include <cmath>
@@ -63,6 +64,8 @@ struct Taken {
     Ref value;
     Mover m;
     Contact c;
+    bool placed = false;  // slide(): the point is where the rect was put, `at`
+    double at[2] = {0, 0};
 };
 
 // The first contact of `m` among the members for which skip(slot, box) is false: least s,
@@ -209,6 +212,8 @@ struct Slide {
                 }
             }
             px = cx, py = cy;
+            hits.back().placed = true;
+            hits.back().at[0] = px, hits.back().at[1] = py;
             (on_x ? tx : ty) = on_x ? px : py;
         }
         return {px, py, px != x || py != y};
@@ -257,7 +262,15 @@ PyObject *hit_list(std::vector<Taken> &taken) {
         return nullptr;
     }
     for (size_t k = 0; k < taken.size(); ++k) {
-        PyObject *hit = hit_of(std::move(taken[k].value), taken[k].m, taken[k].c);
+        Taken &h = taken[k];
+        PyObject *hit;
+        if (h.placed) {
+            double normal[2];
+            engine::normal_of(h.m, h.c, normal);
+            hit = new_hit(std::move(h.value), engine::s_of(h.m, h.c), h.at, normal);
+        } else {
+            hit = hit_of(std::move(h.value), h.m, h.c);
+        }
         if (hit == nullptr) {
             return nullptr;
         }

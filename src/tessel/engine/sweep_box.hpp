@@ -262,13 +262,14 @@ inline int compare(const Mover &m, const Contact &a, const Contact &b) noexcept 
     return a.axis == Contact::x ? s : -s;
 }
 
-// The s of a contact: (edge - position) / d in double; 0 at the start.
+// The s of a contact: (edge - position) / d in double (+ 0, so that touching where it
+// stands moving towards - is 0, not -0); 0 at the start.
 inline double s_of(const Mover &m, const Contact &c) noexcept {
     switch (c.axis) {
     case Contact::x:
-        return (c.edge - m.x) / m.dx;
+        return (c.edge - m.x) / m.dx + 0.0;
     case Contact::y:
-        return (c.edge - m.y) / m.dy;
+        return (c.edge - m.y) / m.dy + 0.0;
     default:
         return 0;
     }
