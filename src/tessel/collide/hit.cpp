@@ -66,10 +66,14 @@ PyObject *new_hit(Ref value, const engine::Segment &segment, const engine::Bound
 PyObject *new_hit(Ref value, double t, const double point[2], const double normal[2]) noexcept {
     Ref hit = Ref::steal(PyStructSequence_New(&HitType));
     Ref at = hit ? Ref::steal(PyFloat_FromDouble(t)) : Ref();
-    Ref xy = at ? Ref::steal(Py_BuildValue("(dd)", point[0], point[1])) : Ref();
+    Ref px = at ? Ref::steal(PyFloat_FromDouble(point[0])) : Ref();
+    Ref py = px ? Ref::steal(PyFloat_FromDouble(point[1])) : Ref();
+    Ref xy = py ? Ref::steal(PyTuple_New(2)) : Ref();
     if (!xy) {
         return nullptr;
     }
+    PyTuple_SET_ITEM(xy.get(), 0, px.release());
+    PyTuple_SET_ITEM(xy.get(), 1, py.release());
     PyStructSequence_SetItem(hit.get(), 0, value.release());
     PyStructSequence_SetItem(hit.get(), 1, at.release());
     PyStructSequence_SetItem(hit.get(), 2, xy.release());

@@ -59,6 +59,10 @@ struct Found {
     Contact c;
 };
 
+// Per thread: slide() fills and empties them in the section, where no code runs.
+thread_local std::vector<uint32_t> t_near;
+thread_local engine::Hits t_visited;
+
 // An answer's value, taken in the section, with what its Hit is made of after it.
 struct Taken {
     Ref value;
@@ -127,12 +131,77 @@ struct Slide {
     Bounds start;  // the rect where it stands: the members it overlaps are passed through
     double w, h;
 
+    std::vector<uint32_t> &near;  // the members any leg may meet
+
     bool skip(uint32_t slot, const Bounds &b) const noexcept {
         return st.members[slot].rect == rect || engine::overlap(start, b);
     }
-    bool first(const Mover &m, Found &f) const {
-        return first_contact(st, m, [this](uint32_t s, const Bounds &b) { return skip(s, b); },
-                             true, f);
+
+    // Every leg runs within the box of the start and the first target (each coordinate
+    // stays between the two), so the members a leg can meet are among those whose box
+    // meets that box grown by the rect's size: gathered once, by one visit of the grid
+    // (as a rect query's, with the margin of mover_of() for the roundings), less those
+    // passed through.
+    void gather(double x, double y, double tx, double ty) const {
+        near.clear();
+        Mover whole = engine::mover_of(x, y, w, h, tx - x, ty - y);
+        if (whole.kind == Mover::none) {
+            return;  // it overlaps nothing anywhere
+        }
+        const Row *rows = st.current->rows();
+        auto reaches = [&](const Bounds &b) {
+            return !(b.right <= whole.after.x1 || b.x >= whole.before.x2 ||
+                     b.bottom <= whole.after.y1 || b.y >= whole.before.y2);
+        };
+        auto test = [&](uint32_t slot) {
+            Bounds b = engine::bounds_of(rows[slot]);
+            if (reaches(b) && !skip(slot, b)) {
+                near.push_back(slot);
+            }
+        };
+        // A member met at a position p of that box has b.x < p.x + w and b.right > p.x, so
+        // its span meets [min(x, tx) + min(w, 0), max(x, tx) + max(w, 0)], widened here by
+        // the margin of mover_of() for the sums' roundings.
+        auto span = [](double a, double b, double size, double &low, double &high) {
+            double margin = 0x1p-50 * (std::fabs(a) + std::fabs(b) + std::fabs(size)) + 0x1p-1000;
+            low = std::min(a, b) + std::min(size, 0.0) - margin;
+            high = std::max(a, b) + std::max(size, 0.0) + margin;
+        };
+        engine::Span q;
+        span(x, tx, w, q.x1, q.x2);
+        span(y, ty, h, q.y1, q.y2);
+        offer(st, test, [&](const QueryGrid &grid, auto &live) {
+            engine::Hits &none = t_visited;
+            none.clear();
+            // The box first: most fail, and their members need not be looked at.
+            grid.visit(q, [&](uint32_t slot) {
+                if (reaches(engine::bounds_of(rows[slot]))) {
+                    live(slot);
+                }
+                return false;
+            }, none);
+        });
+    }
+
+    // The first contact of `m` among the members gathered (as first_contact() orders them).
+    bool first(const Mover &m, Found &best) const {
+        const Row *rows = st.current->rows();
+        bool any = false;
+        for (uint32_t slot : near) {
+            Contact c;
+            if (!engine::contact(m, engine::bounds_of(rows[slot]), c)) {
+                continue;
+            }
+            int order = any ? engine::compare(m, c, best.c) : -1;
+            if (order == 0 && c.corner != best.c.corner) {
+                order = c.corner ? 1 : -1;
+            }
+            if (order < 0 || (order == 0 && slot < best.slot)) {
+                best = {slot, c};
+                any = true;
+            }
+        }
+        return any;
     }
     // Whether the straight leg from (px, py) to (x, y) meets no member.
     bool free(double px, double py, double x, double y) const {
@@ -141,6 +210,20 @@ struct Slide {
         }
         Found f;
         return !first(engine::mover_of(px, py, w, h, x - px, y - py), f);
+    }
+
+    // Whether (x, y) lies on the line from P to T, with T - P exact: then the leg that
+    // reached the contact passed it. Decided where the differences and the cross products
+    // are exact doubles (an exact product is its rounded value and its error, both unique);
+    // elsewhere not known, and the leg to it is swept instead.
+    static bool on_leg(double px, double py, double tx, double ty, double x, double y) noexcept {
+        engine::TwoParts ox = engine::two_diff(tx, px), oy = engine::two_diff(ty, py);
+        engine::TwoParts ax = engine::two_diff(x, px), ay = engine::two_diff(y, py);
+        if (ox.lo != 0 || oy.lo != 0 || ax.lo != 0 || ay.lo != 0) {
+            return false;
+        }
+        engine::TwoParts a = engine::two_product(ax.hi, oy.hi), b = engine::two_product(ay.hi, ox.hi);
+        return a.hi == b.hi && a.lo == b.lo;
     }
 
     // The coordinate `at` of the axis met, moved (one float at a time, a few times at most)
@@ -173,6 +256,7 @@ struct Slide {
     Slid run(double x, double y, double tx, double ty, Py_ssize_t steps,
              std::vector<Taken> &hits) const {
         const Row *rows = st.current->rows();
+        gather(x, y, tx, ty);
         double px = x, py = y;
         for (Py_ssize_t k = 0; k < steps; ++k) {
             double ox = tx - px, oy = ty - py;
@@ -202,8 +286,10 @@ struct Slide {
             if (std::isnan(on_x ? cx : cy)) {
                 cx = px, cy = py;
             }
-            // The candidate, else without the progress along the side, else none.
-            if (!free(px, py, cx, cy)) {
+            // The candidate, else without the progress along the side, else none. A candidate
+            // on the leg itself (the leg's offset exact, the candidate on its line, between
+            // P and the contact) is free already: nothing was met before the contact.
+            if (!on_leg(px, py, tx, ty, cx, cy) && !free(px, py, cx, cy)) {
                 double kx = on_x ? cx : px, ky = on_x ? py : cy;
                 if (free(px, py, kx, ky)) {
                     cx = kx, cy = ky;
@@ -344,7 +430,7 @@ PyObject *index_slide(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
     std::vector<Taken> taken;
     Slid slid{};
     bool done = with_state(self, false, [&](IndexState &st) {
-        Slide s{st, rect, {row.x, row.x + row.w, row.y, row.y + row.h}, row.w, row.h};
+        Slide s{st, rect, {row.x, row.x + row.w, row.y, row.y + row.h}, row.w, row.h, t_near};
         slid = s.run(row.x, row.y, tx, ty, steps, taken);
         return true;
     });

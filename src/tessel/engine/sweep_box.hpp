@@ -41,16 +41,32 @@ struct Mover {
     enum Kind : uint8_t { moving, still, none };
     double x, y, w, h, dx, dy;
     Kind kind;
+    // Where a box must reach to overlap the rect anywhere on its path: b.right above
+    // `after.x1` and b.x below `before.x2`, likewise on y (see mover_of()).
+    Span after, before;
 };
 
 inline Mover mover_of(double x, double y, double w, double h, double dx, double dy) noexcept {
-    Mover m{x, y, w, h, dx, dy, Mover::moving};
+    Mover m{x, y, w, h, dx, dy, Mover::moving, {}, {}};
     constexpr double kNegInf = -std::numeric_limits<double>::infinity();
     if (!std::isfinite(x) || !std::isfinite(y) || !(w > kNegInf) || !(h > kNegInf)) {
         m.kind = Mover::none;
     } else if (!std::isfinite(dx) || !std::isfinite(dy) || (dx == 0 && dy == 0)) {
         m.kind = Mover::still;
     }
+    // A box overlaps the rect at s only if b.right > x(s) and b.x < x(s) + w, so only if
+    // b.right > min(x, x + dx) and b.x < max(x, x + dx) + w, exactly. Computed, the ends are
+    // off by the roundings of x + dx and of the sum with w, a few eps of the magnitudes: the
+    // margin of 2^-50 of them covers that. Most boxes a walk offers fail this at once.
+    auto ends = [](double at, double d, double size, double &low, double &high) {
+        double end = at + d;
+        double margin = 0x1p-50 * (std::fabs(at) + std::fabs(end) + std::fabs(size)) + 0x1p-1000;
+        low = std::min(at, end) - margin;
+        high = std::max(at, end) + size + margin;
+    };
+    bool moving = m.kind == Mover::moving;
+    ends(x, moving ? dx : 0, w, m.after.x1, m.before.x2);
+    ends(y, moving ? dy : 0, h, m.after.y1, m.before.y2);
     return m;
 }
 
@@ -92,14 +108,18 @@ inline bool all_finite(const double *t, int n) noexcept {
     return true;
 }
 
-// The sign of the sum of n doubles: exact where every one is finite, else the rounded sum's.
+// The sign of the sum of n doubles (n at most 16): exact where every one is finite, else the
+// rounded sum's. Summed in order, the rounded sum is within (n - 1) eps of the sum of the
+// magnitudes (eps = 2^-53; sums do not underflow), so beyond 2^-48 of that its sign is the
+// exact one.
 inline int sign_of_sum(const double *t, int n) noexcept {
-    if (!all_finite(t, n)) {
-        double s = 0;
-        for (int i = 0; i < n; ++i) {
-            s += t[i];
-        }
-        return sign_of(s);
+    double s = 0, magnitude = 0;
+    for (int i = 0; i < n; ++i) {
+        s += t[i];
+        magnitude += std::fabs(t[i]);
+    }
+    if (std::fabs(s) > 0x1p-48 * magnitude || !all_finite(t, n)) {
+        return sign_of(s);  // NaN (infinities of both signs): 0
     }
     return sum_sign(t, n);
 }
@@ -190,11 +210,16 @@ inline bool contact(const Mover &m, const Bounds &b, Contact &c) noexcept {
     if (m.kind == Mover::none) {
         return false;
     }
+    double dx = m.kind == Mover::moving ? m.dx : 0, dy = m.kind == Mover::moving ? m.dy : 0;
+    // Most boxes offered lie off the path (NaN edges are not refused here: the rule does).
+    if (b.right <= m.after.x1 || b.x >= m.before.x2 || b.bottom <= m.after.y1 ||
+        b.y >= m.before.y2) {
+        return false;
+    }
     c = {Contact::start, false, 0, 0, {{0, 0, 0}}};
     if (overlap({m.x, m.x + m.w, m.y, m.y + m.h}, b)) {
         return true;
     }
-    double dx = m.kind == Mover::moving ? m.dx : 0, dy = m.kind == Mover::moving ? m.dy : 0;
     Reach x = reach_of(m.x, dx, b.x, m.w, b.right), y = reach_of(m.y, dy, b.y, m.h, b.bottom);
     if (x.empty || y.empty) {
         return false;
