@@ -179,7 +179,7 @@ def main(argv=None):
     if numpy is None:
         print("numpy is not installed: no array rows")
         return
-    t = calls_us({k: (f, 5) for k, (f, _) in move_calls(args.frame).items()}, args.rounds)
+    t = calls_us({k: (f, 20) for k, (f, _) in move_calls(args.frame).items()}, args.rounds)
     print(f"{args.frame:,} rects: move(array) {t['move(array)']:,.0f}, move(vectors) "
           f"{t['move(vectors)']:,.0f}, vectors / array "
           f"{t['move(vectors)'] / t['move(array)']:.2f}")
