@@ -12,7 +12,7 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 from motion_support import check_slide, expected_sweep, overlaps
-from rect_support import Rect, Vector2, f32, meddler, outcome
+from rect_support import Rect, Vector2, f32, meddler, outcome, same_all
 from vector_support import numpy
 from tessel.collide import collide
 from tessel.collide.collide import Index
@@ -173,12 +173,15 @@ def test_the_rect_itself_and_what_it_starts_in_are_passed_through():
 
 @pytest.mark.parametrize("offset", [(1e-3, 0), (0.1, 0.3), (-1e-7, 5e-8), (3, -7)])
 def test_with_nothing_in_the_way_a_slide_is_the_in_place_addition(offset):
-    ix = Index([Rect(1000, 1000, 1, 1)])
-    for start in [(0.1, 0.2), (1e6 + 0.5, -3.3), (-1e-20, 7)]:
-        a, b = Rect(*start, 1, 1), Rect(*start, 1, 1)
+    ix = Index([Rect(1000, 1000, 1, 1), Rect(-50, -50, 100, 100)])
+    for start, size in [((0.1, 0.2), (1, 1)), ((1e6 + 0.5, -3.3), (1, 1)), ((-1e-20, 7), (1, 1)),
+                        ((0.1, 0.2), (math.nan, 1)), ((3, 3), (2, -math.inf))]:
+        # The second member: overlapped where the rect starts (passed through), or a rect
+        # of a NaN or -inf size, which overlaps nothing.
+        a, b = Rect(*start, *size), Rect(*start, *size)
         assert ix.slide(a, offset) == []
         b.position += offset
-        assert tuple(a) == tuple(b)
+        assert same_all(tuple(a), tuple(b))
 
 
 # ---------------------------------------------------------------------------------------
