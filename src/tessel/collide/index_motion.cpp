@@ -16,8 +16,9 @@
 // first contact is found exactly; the rect is put at the contact, each coordinate rounded
 // to single precision towards P (on the axis met, checked exactly to touch the member at
 // most), and that candidate is accepted only when the straight leg from P to it meets no
-// member (a second sweep), else the progress on the other axis, then on both, is given up:
-// P itself always qualifies. So every leg is a straight move that meets nothing, and so
+// member (it lies on the leg swept, or a second sweep over the members gathered says so),
+// else the progress on the other axis, then on both, is given up: P itself always
+// qualifies. So every leg is a straight move that meets nothing, and so
 // passes through nothing and ends in nothing. Sliding keeps T's coordinate along the side
 // met and takes the candidate's across it: what remains of the offset less its component
 // along the normal. No coordinate ever moves away from T, so none moves backwards. Among
@@ -27,8 +28,10 @@
 // the rect (the contact's position so rounded), so the legs can be followed from the hits.
 #include <Python.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "common/arguments.hpp"
@@ -72,23 +75,18 @@ struct Taken {
     double at[2] = {0, 0};
 };
 
-// The first contact of `m` among the members for which skip(slot, box) is false: least s,
-// then (with `sides`) a side before a corner, then the earliest added. In the section.
-template <class Skip>
-bool first_contact(const IndexState &st, const Mover &m, Skip skip, bool sides, Found &best) {
+// The first contact of `m` among the members: least s, then the earliest added. In the
+// section.
+bool first_contact(const IndexState &st, const Mover &m, Found &best) {
     const Row *rows = st.current->rows();
     bool any = false;
     double bound = std::numeric_limits<double>::infinity();  // above the best s, once found
     auto test = [&](uint32_t slot) {
-        Bounds b = engine::bounds_of(rows[slot]);
         Contact c;
-        if (skip(slot, b) || !engine::contact(m, b, c)) {
+        if (!engine::contact(m, engine::bounds_of(rows[slot]), c)) {
             return;
         }
         int order = any ? engine::compare(m, c, best.c) : -1;
-        if (order == 0 && sides && c.corner != best.c.corner) {
-            order = c.corner ? 1 : -1;
-        }
         if (order < 0 || (order == 0 && slot < best.slot)) {
             best = {slot, c};
             any = true;
@@ -183,7 +181,8 @@ struct Slide {
         });
     }
 
-    // The first contact of `m` among the members gathered (as first_contact() orders them).
+    // The first contact of `m` among the members gathered: least s, then a side before a
+    // corner, then the earliest added.
     bool first(const Mover &m, Found &best) const {
         const Row *rows = st.current->rows();
         bool any = false;
@@ -376,7 +375,7 @@ PyObject *index_sweep(PyObject *self, PyObject *const *args, Py_ssize_t nargs) {
     std::vector<Taken> taken;
     bool done = with_state(self, false, [&](IndexState &st) {
         Found f;
-        if (first_contact(st, m, [](uint32_t, const Bounds &) { return false; }, false, f)) {
+        if (first_contact(st, m, f)) {
             taken.push_back({Ref::borrow(st.members[f.slot].value), m, f.c});
         }
         return true;
