@@ -3,8 +3,9 @@ does: docs/scene.svg (the example scene, as examples/scene.py draws it),
 docs/edge-rules.svg (which points are inside a rect and which rects overlap, at the edges
 and for zero and negative sizes; every mark's colour comes from collide_point or
 collide_rect), docs/toolbox.svg (union, clip, clamp and inflate: every red rect is the
-function's own result) and docs/lines.svg (rays, where raycast says they hit and the
-normals it gives).
+function's own result), docs/lines.svg (rays, where raycast says they hit and the
+normals it gives) and docs/motion.svg (a mover running through tiles with Index.slide,
+as examples/platformer.py draws it).
 
     PYTHONPATH=build/py314/stage python3.14 examples/pictures.py [--out DIR]
 """
@@ -14,6 +15,7 @@ import contextlib
 import io
 import os
 
+import platformer
 import scene
 from scene import FREE, OVERLAPPING, WALL, svg_document, svg_point, svg_rect, svg_text
 from tessel import Rect, geometry
@@ -228,7 +230,8 @@ def main(argv=None):
     with contextlib.redirect_stdout(io.StringIO()):
         scene.main(["--svg", os.path.join(out, "scene.svg")])
     for name, draw in (("edge-rules.svg", edge_rules_svg), ("toolbox.svg", toolbox_svg),
-                       ("lines.svg", lines_svg)):
+                       ("lines.svg", lines_svg),
+                       ("motion.svg", platformer.motion_svg)):
         with open(os.path.join(out, name), "w", encoding="utf-8") as f:
             f.write(draw())
     print("pictures written to", out)

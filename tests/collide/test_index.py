@@ -133,7 +133,7 @@ class Model:
         for p in (start, end):
             Rect(0, 0, 1, 1).collide_point(p)  # read even for no rects
         hits = [(self.members[h.value][1], *h[1:])
-                for h in collide.segment_hits(self.rects(), start, end)]
+                for h in collide.segment_hits(self.as_read(), start, end)]
         return (hits[0] if hits else None) if first else hits
 
     def raycast(self, start, end):
@@ -753,6 +753,8 @@ class Sub(Vector2):  # read through its attribute access, and keeps no log of it
 
 
 SCENE = [Rect(i % 13, i % 11, 3, 3) for i in range(80)] + [Rect(Sub(1, 1), Vector2(2, 2))]
+# Made once: the array library keeps caches of its own as arrays come and go.
+ARRAYS = None if numpy is None else [numpy.zeros((len(SCENE), n)) for n in (2, 3)]
 LEAK_CALLS = {
     "build": lambda: Index(SCENE, range(len(SCENE))),
     "queries": lambda: [f(ix) for ix in [Index(SCENE)] for f in (
@@ -779,6 +781,14 @@ LEAK_CALLS = {
         lambda: Index(SCENE).overlapping_pairs_between(SCENE + [bare()]),
         lambda: Index(SCENE).point_hits(array("d", [1, 2, 3])))],
     "cycle": lambda: Index(SCENE).add(Rect(), [Index()]),
+    "motion": lambda: [f(ix) for ix in [Index(SCENE)] for f in (
+        lambda i: i.sweep((0, 0, 2, 2), (30, 9)), lambda i: i.sweep(SCENE[-1], (1, 1)),
+        lambda i: i.slide(Rect(-9, -9, 2, 2), (30, 20)), lambda i: i.slide(SCENE[-1], (5, 5)),
+        lambda i: collide.sweep(SCENE, (0, 0, 2, 2), (30, 9)),
+        lambda i: outcome(lambda: i.slide(Rect(), (1, 2, 3))),
+        lambda i: outcome(lambda: i.move([[1, 2, 3]] * 3)),
+        lambda i: numpy is not None and i.move(ARRAYS[0]),
+        lambda i: numpy is not None and outcome(lambda: i.move(ARRAYS[1])))],
 }
 
 
@@ -797,6 +807,7 @@ def work_on_one_index(seconds):
     import time
     rects = [Rect(i % 17, i % 13, 3, 3) for i in range(400)]
     ix, errors, stop = Index(rects, range(400)), [], time.monotonic() + seconds
+    mover = Rect(-20, 5, 2, 2)
 
     def ask():
         while time.monotonic() < stop:
@@ -810,6 +821,9 @@ def work_on_one_index(seconds):
             assert first is None or first.value in range(400) or first.value == "x"
             near = ix.nearest((8, 8), 5)
             assert len(near) <= 5 and [d for _, d in near] == sorted(d for _, d in near)
+            hit = ix.sweep((-5, 5, 2, 2), (40, 1))
+            assert hit is None or hit.value in range(400) or hit.value == "x"
+            assert all(h.value in range(400) or h.value == "x" for h in ix.slide(mover, (3, 1)))
             assert ix.boxes.shape[1] == 4
             members = list(ix)
             assert all(v in range(400) or v == "x" for _, v in members) and len(members) <= 450

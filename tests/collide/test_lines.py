@@ -105,7 +105,9 @@ def test_hits_at_the_ends_of_the_double_range_are_sound(seed, n):
         start, end = [(b[0] + rng.choice([0, b[2], -1.0, 0.5]) * rng.random(), b[1] +
                        rng.choice([0, b[3], 2.0, -0.5]) * rng.random()) for b in pick]
         hits = collide.segment_hits(rects, start, end)
-        assert [h.t for h in hits] == sorted(h.t for h in hits)
+        # Ordered by the exact entries; beyond the exact domain a t rounded apart may
+        # step back by a few ulps.
+        assert all(b.t >= a.t - 4 * math.ulp(a.t) for a, b in zip(hits, hits[1:]))
         assert all(lines.in_span(boxes[h.value], h.point) and 0 <= h.t <= 1 and
                    h.normal in lines.NORMALS for h in hits)
         first = collide.raycast(rects, start, end)

@@ -78,5 +78,5 @@ def test_committed_pictures_are_what_the_code_draws(tmp_path):
     result = subprocess.run([sys.executable, str(REPO / "examples" / "pictures.py"),
                              "--out", str(tmp_path)], capture_output=True, text=True, timeout=60)
     assert result.returncode == 0, result.stderr
-    for name in ("scene.svg", "edge-rules.svg", "toolbox.svg", "lines.svg"):
+    for name in ("scene.svg", "edge-rules.svg", "toolbox.svg", "lines.svg", "motion.svg"):
         assert (tmp_path / name).read_text() == (REPO / "docs" / name).read_text(), name

@@ -7,7 +7,7 @@ from tessel._lazy import attributes as _attributes
 
 # The module's private names and the package's other modules stay where they are.
 __all__ = ["Hit", "Index", "first_rect_hit", "overlapping_pairs", "overlapping_pairs_between",
-           "point_hits", "raycast", "rect_hits", "segment_hits"]
+           "point_hits", "raycast", "rect_hits", "segment_hits", "sweep"]
 _exported, __dir__ = _attributes(__name__, dict.fromkeys(__all__, "tessel.collide.collide"))
 
 

@@ -11,6 +11,7 @@ from tessel.collide.collide import point_hits as point_hits
 from tessel.collide.collide import raycast as raycast
 from tessel.collide.collide import rect_hits as rect_hits
 from tessel.collide.collide import segment_hits as segment_hits
+from tessel.collide.collide import sweep as sweep
 
 __all__ = ["Hit", "Index", "first_rect_hit", "overlapping_pairs", "overlapping_pairs_between",
-           "point_hits", "raycast", "rect_hits", "segment_hits"]
+           "point_hits", "raycast", "rect_hits", "segment_hits", "sweep"]

@@ -29,6 +29,14 @@ where the segment passes through its point. Its entry is the least such t, repor
 `Hit`. A segment of zero length is a point query; one of non-zero length with a NaN or
 infinite coordinate meets nothing. Every decision (met or not, the side entered, the order)
 is exact; see `Hit` for what each field holds.
+
+Motion (`sweep`, and the `Index` methods `sweep` and `slide`) follows one rule too. A rect
+moved by `offset` = (dx, dy) is, for s in [0, 1], the rect of position
+`position + s * offset` (exact reals) and its own size; its contact with a rect `b` is the
+least s at which it would start to overlap `b` by `collide_rect`'s open rule: then they
+touch without overlapping. There is no contact when they never overlap along the path, or
+only from s = 1 on (moving exactly into contact is no hit); a rect that overlaps `b` where
+it stands has its contact at s = 0 with the normal (0, 0). Every decision is exact.
 """
 
 from array import array
@@ -177,6 +185,24 @@ def segment_hits(rects: Iterable[Rect], start: _Point, end: _Point, /) -> list[H
 
 _Offset = Vector2 | Sequence[float]
 
+def sweep(rects: Iterable[Rect], moving: _Other, offset: _Offset, /) -> Hit[int] | None:
+    """The first rect that `moving`, moved by `offset`, would come to overlap, as a `Hit` whose
+    `value` is its index: the contact of least `t`, the lowest index among equal ones; None
+    when it meets none.
+
+    `t` is the contact's s; `point` the moving rect's position there, exactly touching on
+    the axis of the normal (`b.x - w`, `b.x + b.w`, `b.y - h` or `b.y + b.h` in double
+    precision), the other coordinate where the motion puts it; `normal` the outward normal
+    of the side of `b` met ((-1, 0) moving right into its left side, (0, -1) moving down
+    onto its top), through a corner that of the axis along which the rect moves less (x
+    when `abs(dx) < abs(dy)`), y on a tie. `moving` takes every form `Rect.collide_rect`
+    takes; `offset` is two numbers (a `Vector2`, a tuple or list of two, or an array of
+    shape (2,)), anything else refused with ValueError naming what was given. Both are read
+    once, before the first rect, and not at all when there are no rects. A NaN or infinite
+    offset only finds what `moving` overlaps where it stands. Rects are read and checked
+    as for `raycast`.
+    """
+
 # The type of an index's values, what its queries answer with: the rects themselves for an
 # index made without values.
 _V = TypeVar("_V", default=Rect)
@@ -241,7 +267,10 @@ class Index(Generic[_V]):
 
         `offsets` is one offset for every rect (a `Vector2`, or a sequence whose first item
         is a number: `(dx, dy)`, `[dx, dy]`, a numpy array of 2) or a sequence of one offset
-        per rect, in the order added; ValueError for any other number of them. A vector
+        per rect, in the order added; ValueError for any other number of them. A
+        C-contiguous (n, 2) array of doubles or floats (numpy's) is read from its memory,
+        each row applied as `r.position += (dx, dy)` would; an array of numbers of any other
+        shape raises ValueError naming the shape expected and the shape given. A vector
         shared by several rects moves once per rect that holds it, as in the loop. On an
         error (noted `while moving rects[i]`) the rects before it have moved, and the index
         keeps its previous boxes until the next refresh.
@@ -285,6 +314,37 @@ class Index(Generic[_V]):
         `dx * dx + dy * dy` (exact for coordinates that are multiples of 1/8 below 2**20),
         reported as its square root, correctly rounded where that sum is exact. The search visits rings of
         cells outwards from the point's and stops once no ring left can hold a nearer box.
+        """
+    def sweep(self, moving: _Other, offset: _Offset, /) -> Hit[_V] | None:
+        """The first member that `moving`, moved by `offset`, would come to overlap, as a `Hit`
+        whose `value` is the member's value: the contact of least `t`, the earliest added
+        among equal ones; None when it meets none.
+
+        The rule of the module's `sweep`, over the boxes as last read; `moving` and
+        `offset` are read as it reads them, even when the index is empty. The search walks
+        the grid's cells along the path, grown by the rect's size.
+        """
+    def slide(self, rect: Rect, offset: _Offset, *, steps: SupportsIndex = 3) -> list[Hit[_V]]:
+        """Moves `rect` along `offset`, stopping at the first member in its way and sliding along
+        it, at most `steps` contacts; gives the contacts met, as a list of `Hit` in order.
+
+        Each leg moves the rect until its first contact among the members, then goes on
+        with what remains of the offset less its component along the contact's normal.
+        Members `rect` overlaps where it stands, and a member that is `rect` itself, are
+        passed through. Whatever the speed, it never passes through a member it meets,
+        never ends overlapping one it did not overlap at the start (its position rounded
+        to single precision away from the member it touches), never moves backwards along
+        either axis, and with nothing in the way ends exactly where `rect.position +=
+        offset` would put it. Among contacts at the same `t`, one across a side comes
+        before one at a corner, so that it runs along a row of touching tiles without
+        snagging on their seams. Each `Hit` has the leg's `t`, the member's value, the
+        normal, and as `point` where the rect was put at that contact.
+
+        It reads the index's boxes as of the last refresh, move or add, and `rect` as it
+        is now; a member that is `rect` is skipped, and the index's box for it is updated
+        at the next refresh or move. The position is written through the rect's own
+        vector: in place into an exact `Vector2`, else as `rect.position.x = x` and
+        `.y = y`. `steps` is an int of 1 or more; a NaN or infinite offset raises ValueError.
         """
     @overload
     def overlapping_pairs(self, *, flat: Literal[False] = False) -> list[tuple[_V, _V]]:

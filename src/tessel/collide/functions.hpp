@@ -23,6 +23,9 @@ PyObject *first_rect_hit(PyObject *module, PyObject *const *args, Py_ssize_t nar
 PyObject *raycast(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 PyObject *segment_hits(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
 
+// motion.cpp: a moving rect against many rects.
+PyObject *sweep(PyObject *module, PyObject *const *args, Py_ssize_t nargs);
+
 // pairs.cpp: overlapping pairs.
 PyObject *overlapping_pairs(PyObject *module, PyObject *const *args, Py_ssize_t nargs,
                             PyObject *kwnames);

@@ -60,14 +60,22 @@ PyObject *new_hit(Ref value, const engine::Segment &segment, const engine::Bound
     double point[2], normal[2];
     engine::point_of(segment, box, side, false, point);
     engine::normal_of(segment, side, normal);
+    return new_hit(std::move(value), engine::t_of(segment, side), point, normal);
+}
+
+PyObject *new_hit(Ref value, double t, const double point[2], const double normal[2]) noexcept {
     Ref hit = Ref::steal(PyStructSequence_New(&HitType));
-    Ref t = hit ? Ref::steal(PyFloat_FromDouble(engine::t_of(segment, side))) : Ref();
-    Ref xy = t ? Ref::steal(Py_BuildValue("(dd)", point[0], point[1])) : Ref();
+    Ref at = hit ? Ref::steal(PyFloat_FromDouble(t)) : Ref();
+    Ref px = at ? Ref::steal(PyFloat_FromDouble(point[0])) : Ref();
+    Ref py = px ? Ref::steal(PyFloat_FromDouble(point[1])) : Ref();
+    Ref xy = py ? Ref::steal(PyTuple_New(2)) : Ref();
     if (!xy) {
         return nullptr;
     }
+    PyTuple_SET_ITEM(xy.get(), 0, px.release());
+    PyTuple_SET_ITEM(xy.get(), 1, py.release());
     PyStructSequence_SetItem(hit.get(), 0, value.release());
-    PyStructSequence_SetItem(hit.get(), 1, t.release());
+    PyStructSequence_SetItem(hit.get(), 1, at.release());
     PyStructSequence_SetItem(hit.get(), 2, xy.release());
     PyStructSequence_SetItem(hit.get(), 3, Py_NewRef(g_normals[normal_index(normal)]));
     return hit.release();

@@ -21,6 +21,9 @@ bool add_hit_type(PyObject *module) noexcept;
 PyObject *new_hit(Ref value, const engine::Segment &segment, const engine::Bounds &box,
                   const engine::Side &side) noexcept;
 
+// A new Hit of its four fields; `normal` one of the five normals. Null with an exception set.
+PyObject *new_hit(Ref value, double t, const double point[2], const double normal[2]) noexcept;
+
 }  // namespace tessel::collide
 
 #endif

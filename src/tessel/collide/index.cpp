@@ -398,6 +398,16 @@ PyMethodDef kIndexMethods[] = {
                "The `k` members nearest to `point`, as `(value, distance)` pairs, nearest "
                "first: the\nEuclidean distance from the point to the member's closed box "
                "(0 inside it), ties to\nthe earliest added.")},
+    {"sweep", as_method(index_sweep), METH_FASTCALL,
+     PyDoc_STR("sweep($self, moving, offset, /)\n--\n\n"
+               "The first member that `moving`, moved by `offset`, would come to overlap, as a "
+               "`Hit`\nwhose `value` is the member's value: the contact of least `t`, the "
+               "earliest added\namong equal ones; None when it meets none.")},
+    {"slide", as_method(index_slide), METH_FASTCALL | METH_KEYWORDS,
+     PyDoc_STR("slide($self, rect, offset, *, steps=3)\n--\n\n"
+               "Moves `rect` along `offset`, stopping at the first member in its way and "
+               "sliding along\nit, at most `steps` contacts; gives the contacts met, as a "
+               "list of `Hit` in order.")},
     {"overlapping_pairs", as_method(index_overlapping_pairs), METH_FASTCALL | METH_KEYWORDS,
      PyDoc_STR("overlapping_pairs($self, /, *, flat=False)\n--\n\n"
                "Every pair of values `(a, b)` whose rects overlap, `a` added before `b`, in "

@@ -5,7 +5,7 @@
 // remove, clear, len, boxes, the collector), index_refresh.cpp (reading the rects, moving
 // them), index_queries.cpp (the queries and the pairs), index_members.cpp (looking into it:
 // its members in order, and whether a rect is one), index_lines.cpp (segments, and the
-// members nearest to a point).
+// members nearest to a point), index_motion.cpp (moving rects: sweep and slide).
 //
 // Threads and reentrancy. All of an index's state is read and changed only in the index's
 // critical section (with_state), and no Python code runs there and no reference is released
@@ -103,6 +103,31 @@ Result with_state(PyObject *index, Result failed, Body body) noexcept {
     return result;
 }
 
+// Offers test(slot) every slot of a member not removed whose box may matter: those kept
+// aside and those added since the grid was entered, then those that walk(grid, test) offers.
+template <class Test, class Walk>
+void offer(const IndexState &st, Test test, Walk walk) {
+    const Geometry &g = *st.current;
+    auto live = [&](uint32_t slot) {
+        if (st.members[slot].rect != nullptr) {
+            test(slot);
+        }
+    };
+    const QueryGrid *grid = g.grid.get();
+    size_t entered = grid != nullptr ? grid->entered() : 0;
+    if (grid != nullptr) {
+        for (uint32_t slot : grid->aside()) {
+            live(slot);
+        }
+    }
+    for (size_t slot = entered; slot < g.size(); ++slot) {
+        live(static_cast<uint32_t>(slot));
+    }
+    if (grid != nullptr) {
+        walk(*grid, live);
+    }
+}
+
 // References to release once the section is left: released when it goes out of scope.
 // Handing them over allocates nothing (add() needs its room reserved before).
 class Garbage {
@@ -160,6 +185,11 @@ PyObject *index_raycast(PyObject *self, PyObject *const *args, Py_ssize_t nargs)
 PyObject *index_segment_hits(PyObject *self, PyObject *const *args, Py_ssize_t nargs);
 PyObject *index_nearest(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
                         PyObject *kwnames);
+
+// index_motion.cpp
+PyObject *index_sweep(PyObject *self, PyObject *const *args, Py_ssize_t nargs);
+PyObject *index_slide(PyObject *self, PyObject *const *args, Py_ssize_t nargs,
+                      PyObject *kwnames);
 
 // Slots are numbered in 32 bits, as the pair kernels number boxes.
 constexpr size_t kMaxSlots = UINT32_MAX - 1;

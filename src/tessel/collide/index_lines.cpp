@@ -57,31 +57,6 @@ struct Taken {
 thread_local std::vector<LineHit> t_line_hits;
 thread_local std::vector<Near> t_near;
 
-// Offers test(slot) every slot of a member not removed whose box may matter: those kept
-// aside and those added since the grid was entered, then those that walk(grid, test) offers.
-template <class Test, class Walk>
-void offer(const IndexState &st, Test test, Walk walk) {
-    const Geometry &g = *st.current;
-    auto live = [&](uint32_t slot) {
-        if (st.members[slot].rect != nullptr) {
-            test(slot);
-        }
-    };
-    const QueryGrid *grid = g.grid.get();
-    size_t entered = grid != nullptr ? grid->entered() : 0;
-    if (grid != nullptr) {
-        for (uint32_t slot : grid->aside()) {
-            live(slot);
-        }
-    }
-    for (size_t slot = entered; slot < g.size(); ++slot) {
-        live(static_cast<uint32_t>(slot));
-    }
-    if (grid != nullptr) {
-        walk(*grid, live);
-    }
-}
-
 // The hits of the segment, by t then slot; only the first with `first`. In the section.
 void line_hits(const IndexState &st, const Segment &s, bool first, std::vector<LineHit> &hits) {
     hits.clear();

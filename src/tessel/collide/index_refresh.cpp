@@ -16,6 +16,7 @@
 #include "common/notes.hpp"
 #include "common/records.hpp"
 #include "index.hpp"
+#include "offsets.hpp"
 #include "read.hpp"
 
 namespace tessel::collide {
@@ -271,13 +272,39 @@ bool is_number(PyObject *o) noexcept {
 // The argument of move(): one offset for every rect, or a sequence of one per rect.
 class Offsets {
   public:
+    Offsets() = default;
+    Offsets(const Offsets &) = delete;
+    Offsets &operator=(const Offsets &) = delete;
+    ~Offsets() {
+        if (rows_ != nullptr) {
+            PyBuffer_Release(&view_);
+        }
+    }
+
     // One offset when `o` is a Vector2, not iterable, or a sequence whose first item is a
-    // number; otherwise a sequence of offsets (any iterable, read once). False with an
+    // number; otherwise a sequence of offsets (any iterable, read once). A C-contiguous
+    // (n, 2) array of doubles or floats is read from its memory, row by row; an array of
+    // numbers of any other shape than (2,) or (n, 2) is refused by fit(). False with an
     // exception set.
     bool open(PyObject *o) {
         one_ = o;
         if (is_vector2(g_state.types, o) || PyUnicode_Check(o) || PyBytes_Check(o)) {
             return true;
+        }
+        if (numeric_buffer(o, view_)) {
+            bool pairs = view_.ndim == 2 && view_.shape[1] == 2;
+            if (!pairs && !(view_.ndim == 1 && view_.shape[0] == 2)) {
+                wrong_ = Ref::borrow(o);
+            } else if (pairs && PyBuffer_IsContiguous(&view_, 'C') && (floats_ = format_of(view_)) != 0) {
+                rows_ = view_.buf;
+                count_ = view_.shape[0];
+                one_ = nullptr;
+                return true;
+            }
+            PyBuffer_Release(&view_);
+            if (wrong_) {
+                return true;
+            }
         }
         if (PyTuple_CheckExact(o) || PyList_CheckExact(o)) {
             // Read in place, as the loop over them would read them; reading an item of
@@ -309,6 +336,19 @@ class Offsets {
 
     // ValueError unless there is one offset, or one per rect.
     bool fit(size_t rects) const {
+        if (wrong_ || (rows_ != nullptr && count_ != static_cast<Py_ssize_t>(rects))) {
+            Ref given = Ref::steal(describe_given(wrong_ ? wrong_.get() : one_array()));
+            if (given) {
+                PyErr_Format(PyExc_ValueError,
+                             "move() takes one offset (2 numbers) or one per rect (an array of "
+                             "shape (%zu, 2)): got %U",
+                             rects, given.get());
+            }
+            return false;
+        }
+        if (rows_ != nullptr) {
+            return true;
+        }
         Py_ssize_t count = one_ != nullptr ? 0 : PyObject_Length(items_.get());
         if (one_ != nullptr || count == static_cast<Py_ssize_t>(rects)) {
             return true;
@@ -343,16 +383,52 @@ class Offsets {
 #endif
     }
 
+    // The offset of rect i from the array's memory: true when there is an array.
+    bool row(size_t i, double d[2]) const noexcept {
+        if (rows_ == nullptr) {
+            return false;
+        }
+        if (floats_ == 'd') {
+            const double *r = static_cast<const double *>(rows_) + 2 * i;
+            d[0] = r[0], d[1] = r[1];
+        } else {
+            const float *r = static_cast<const float *>(rows_) + 2 * i;
+            d[0] = r[0], d[1] = r[1];
+        }
+        return true;
+    }
+
     // Starts fetching the offset of rect i, if there is one per rect (only a hint).
     void prefetch(size_t i) const noexcept {
-        if (one_ == nullptr) {
+        if (rows_ != nullptr) {
+            __builtin_prefetch(static_cast<const char *>(rows_) + 2 * i * (floats_ == 'd' ? 8 : 4));
+        } else if (one_ == nullptr) {
             __builtin_prefetch(PySequence_Fast_ITEMS(items_.get())[i]);
         }
     }
 
   private:
+    // 'd' or 'f' for a buffer of native doubles or floats, else 0.
+    static char format_of(const Py_buffer &view) noexcept {
+        const char *f = view.format;
+        if (f != nullptr && (*f == '@' || *f == '=')) {
+            ++f;
+        }
+        if (f == nullptr || f[1] != '\0' || (f[0] != 'd' && f[0] != 'f') ||
+            view.itemsize != (f[0] == 'd' ? 8 : 4)) {
+            return 0;
+        }
+        return f[0];
+    }
+    PyObject *one_array() const noexcept { return view_.obj; }
+
     PyObject *one_ = nullptr;
     Ref items_;  // an exact tuple or list
+    Ref wrong_;  // an array of numbers of a shape that is no offset, nor one per rect
+    Py_buffer view_{};
+    const void *rows_ = nullptr;  // the (n, 2) array's memory, while view_ holds it
+    Py_ssize_t count_ = 0;
+    char floats_ = 0;
 };
 
 // The two numbers of an offset, read without running code where that reads what `+=` on an
@@ -436,7 +512,9 @@ Py_ssize_t move_and_read(Reading &r, const Offsets &offsets, double &out_drift) 
             offsets.prefetch(i + kAhead);
         }
         Ref keep;
-        PyObject *offset = offsets.at(i, keep);
+        double d[2];
+        bool from_row = offsets.row(i, d);
+        PyObject *offset = from_row ? nullptr : offsets.at(i, keep);
         auto [position, size] =
             with_fields(reinterpret_cast<RectObject *>(r.roster[i]), [](PyObject *p, PyObject *s) {
                 return std::pair{p, s};
@@ -445,8 +523,7 @@ Py_ssize_t move_and_read(Reading &r, const Offsets &offsets, double &out_drift) 
             Py_REFCNT(position) != 1) {
             return static_cast<Py_ssize_t>(i);
         }
-        double d[2];
-        int plain = plain_offset(offset, d);
+        int plain = from_row ? 1 : plain_offset(offset, d);
         if (plain <= 0) {
             if (plain < 0) {
                 add_note("while moving rects[%zu]", i);
@@ -496,7 +573,12 @@ bool move(PyObject *self, PyObject *argument) {
 #endif
     for (size_t i = from; i < n; ++i) {
         Ref keep;
-        PyObject *offset = offsets.at(i, keep);
+        double d[2];
+        // A row of the array is applied as its two numbers in a tuple would be.
+        if (offsets.row(i, d) && !(keep = Ref::steal(Py_BuildValue("(dd)", d[0], d[1])))) {
+            return r.end(self, false);
+        }
+        PyObject *offset = keep ? keep.get() : offsets.at(i, keep);
         if (offset == nullptr || !move_rect(r.roster, i, offset)) {
             add_note("while moving rects[%zu]", i);
             return r.end(self, false);

@@ -69,6 +69,11 @@ PyMethodDef kFunctions[] = {
      PyDoc_STR("segment_hits(rects, start, end, /)\n--\n\n"
                "Every rect the segment from `start` to `end` meets, as a list of `Hit` "
                "ordered by `t`,\nthen by index.")},
+    {"sweep", as_method(sweep), METH_FASTCALL,
+     PyDoc_STR("sweep(rects, moving, offset, /)\n--\n\n"
+               "The first rect that `moving`, moved by `offset`, would come to overlap, as a "
+               "`Hit` whose\n`value` is its index: the contact of least `t`, the lowest index "
+               "among equal ones; None\nwhen it meets none.")},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -113,16 +113,25 @@ class Crossings {
 // Offers test(slot) every entered slot in a cell that a box the segment meets may be in,
 // level by level, along the segment; a level ends early once past(t) is true for the t at
 // which its next piece starts (see above). A segment of no points offers none.
+//
+// With a size (w, h), the same for a rect of that size whose position follows the segment
+// (engine/sweep_box.hpp): each piece's span grows by the size on its side, [X1 + min(w, 0),
+// X2 + max(w, 0)], and the margin by 2^-49 |w| for the roundings of the sums. A box that
+// overlaps the rect at a point of the piece meets that span (on x, b.x < x(t) + w and
+// x(t) < b.right), so the argument above holds as it stands.
 template <class Test, class Past>
-void walk_segment(const QueryGrid &g, const Segment &s, Test test, Past past) {
+void walk_segment(const QueryGrid &g, const Segment &s, Test test, Past past, double w = 0,
+                  double h = 0) {
     using namespace walk_detail;
     if (s.kind == Segment::none) {
         return;
     }
-    const Span whole{std::min(s.sx, s.ex), std::max(s.sx, s.ex), std::min(s.sy, s.ey),
-                     std::max(s.sy, s.ey)};
-    const double mx = 0x1p-49 * (std::fabs(s.sx) + std::fabs(s.ex)) + 0x1p-1000;
-    const double my = 0x1p-49 * (std::fabs(s.sy) + std::fabs(s.ey)) + 0x1p-1000;
+    const double w0 = std::min(w, 0.0), w1 = std::max(w, 0.0);
+    const double h0 = std::min(h, 0.0), h1 = std::max(h, 0.0);
+    const Span whole{std::min(s.sx, s.ex) + w0, std::max(s.sx, s.ex) + w1,
+                     std::min(s.sy, s.ey) + h0, std::max(s.sy, s.ey) + h1};
+    const double mx = 0x1p-49 * (std::fabs(s.sx) + std::fabs(s.ex) + std::fabs(w)) + 0x1p-1000;
+    const double my = 0x1p-49 * (std::fabs(s.sy) + std::fabs(s.ey) + std::fabs(h)) + 0x1p-1000;
     auto at = [&](double t) { return std::pair{s.sx + t * s.dx, s.sy + t * s.dy}; };
     g.each_level([&](const Level &l) {
         double us = (s.sx - g.left()) * l.inv, ue = (s.ex - g.left()) * l.inv;
@@ -150,8 +159,8 @@ void walk_segment(const QueryGrid &g, const Segment &s, Test test, Past past) {
                 down.pop();
             }
             auto [x1, y1] = at(to);
-            Span piece{std::min(x0, x1) - mx, std::max(x0, x1) + mx, std::min(y0, y1) - my,
-                       std::max(y0, y1) + my};
+            Span piece{std::min(x0, x1) + w0 - mx, std::max(x0, x1) + w1 + mx,
+                       std::min(y0, y1) + h0 - my, std::max(y0, y1) + h1 + my};
             Cells now = g.reach(l, piece);
             visit_new(g, l, now, first ? nullptr : &before, test);
             before = now;
