@@ -82,7 +82,7 @@ void line_hits(const IndexState &st, const Segment &s, bool first, std::vector<L
     // equal one (equal ones go on: the earliest added wins).
     auto past = [&](double t) { return t > bound; };
     offer(st, test, [&](const QueryGrid &grid, auto &live) {
-        engine::walk_segment(grid, s, live, past);
+        engine::walk_segment(grid, st.current->drift, s, live, past);
     });
     if (!first) {
         std::sort(hits.begin(), hits.end(), [&](const LineHit &a, const LineHit &b) {

@@ -98,7 +98,7 @@ bool first_contact(const IndexState &st, const Mover &m, Found &best) {
     auto past = [&](double t) { return t > bound; };
     const engine::Segment path = engine::path_of(m);
     offer(st, test, [&](const QueryGrid &grid, auto &live) {
-        engine::walk_segment(grid, path, live, past, m.w, m.h);
+        engine::walk_segment(grid, st.current->drift, path, live, past, m.w, m.h);
     });
     return any;
 }
@@ -172,7 +172,7 @@ struct Slide {
             engine::Hits &none = t_visited;
             none.clear();
             // The box first: most fail, and their members need not be looked at.
-            grid.visit(q, [&](uint32_t slot) {
+            grid.visit(q, st.current->drift, [&](uint32_t slot) {
                 if (reaches(engine::bounds_of(rows[slot]))) {
                     live(slot);
                 }

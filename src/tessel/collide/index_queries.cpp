@@ -56,7 +56,7 @@ void find(const IndexState &st, const Span &span, Accept accept, Hits &hits) {
     };
     size_t entered = 0;
     if (const QueryGrid *grid = g.grid.get()) {
-        grid->visit(span, accept, hits);
+        grid->visit(span, g.drift, accept, hits);
         for (uint32_t slot : grid->aside()) {
             offer(slot);
         }

@@ -110,9 +110,10 @@ class Crossings {
 
 }  // namespace walk_detail
 
-// Offers test(slot) every entered slot in a cell that a box the segment meets may be in,
-// level by level, along the segment; a level ends early once past(t) is true for the t at
-// which its next piece starts (see above). A segment of no points offers none.
+// Offers test(slot) every entered slot in a cell that a box the segment meets may be in (for
+// boxes drifted by `drift`, as QueryGrid::visit()), level by level, along the segment; a
+// level ends early once past(t) is true for the t at which its next piece starts (see
+// above). A segment of no points offers none.
 //
 // With a size (w, h), the same for a rect of that size whose position follows the segment
 // (engine/sweep_box.hpp): each piece's span grows by the size on its side, [X1 + min(w, 0),
@@ -120,8 +121,8 @@ class Crossings {
 // overlaps the rect at a point of the piece meets that span (on x, b.x < x(t) + w and
 // x(t) < b.right), so the argument above holds as it stands.
 template <class Test, class Past>
-void walk_segment(const QueryGrid &g, const Segment &s, Test test, Past past, double w = 0,
-                  double h = 0) {
+void walk_segment(const QueryGrid &g, double drift, const Segment &s, Test test, Past past,
+                  double w = 0, double h = 0) {
     using namespace walk_detail;
     if (s.kind == Segment::none) {
         return;
@@ -141,7 +142,7 @@ void walk_segment(const QueryGrid &g, const Segment &s, Test test, Past past, do
                       std::isfinite(mx) && std::isfinite(my);
         if (s.kind == Segment::point || !finite) {
             // One piece, the segment's own span: the query grid's rule as it stands.
-            visit_new(g, l, g.reach(l, whole), nullptr, test);
+            visit_new(g, l, g.reach(l, whole, drift), nullptr, test);
             return;
         }
         Crossings across(us, ue, -3, l.columns + 3.0), down(vs, ve, -3, l.rows + 3.0);
@@ -161,7 +162,7 @@ void walk_segment(const QueryGrid &g, const Segment &s, Test test, Past past, do
             auto [x1, y1] = at(to);
             Span piece{std::min(x0, x1) + w0 - mx, std::max(x0, x1) + w1 + mx,
                        std::min(y0, y1) + h0 - my, std::max(y0, y1) + h1 + my};
-            Cells now = g.reach(l, piece);
+            Cells now = g.reach(l, piece, drift);
             visit_new(g, l, now, first ? nullptr : &before, test);
             before = now;
             first = false;

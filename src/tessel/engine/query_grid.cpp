@@ -22,6 +22,12 @@
 //   the last, c > t(q.x1) - 2 - 3/4, hence c >= floor(t(q.x1)) - 2. Clamped to [0, last],
 //   these are the columns a query visits, cell_of(t(q.x1) - 2) to cell_of(t(q.x2) + 1)
 //   (t - 2 and t + 1 are exact below 2^28); rows likewise.
+// - While the drift of every box is 0 (just after entering, and while boxes move within
+//   their cells), c <= t(x1) unless c is 0 and t(x1) <= c + 1 unless c is the last. So,
+//   unless c is 0, c <= t(q.x2), hence c <= floor(t(q.x2)); and unless c is the last,
+//   c + 1 >= t(x1) > t(q.x1) - 1, hence c >= floor(t(q.x1)) - 1: the columns
+//   cell_of(t(q.x1) - 1) to cell_of(t(q.x2)) hold every such box, a third of the cells fewer
+//   for a small span. The index keeps the worst drift of its boxes (0 once entered anew).
 // The layout (extent, sides) enters into none of this: any layout finds every box, and one
 // that suits the boxes only makes the cells few and their boxes few.
 #include "query_grid.hpp"
@@ -394,7 +400,7 @@ bool QueryGrid::pairs(const Row *rows, const uint32_t *place, double drift, cons
             const Level &h = *many;
             for (uint32_t p = from; p < to; ++p) {
                 const Box &a = boxes[p];
-                Cells cells = reach(h, span_of(a.bounds));
+                Cells cells = reach(h, span_of(a.bounds), drift);
                 for (uint32_t hr = cells.r0; hr <= cells.r1; ++hr) {
                     Run others = run(h, hr, cells.c0, cells.c1);
                     test(a, others.first, others.end);

@@ -9,8 +9,9 @@
 // and stays its cell while the corner keeps within 3/4 of a cell of it; so boxes that move a
 // little from one refresh to the next keep the grid as it is, and a refresh costs a check per
 // box instead of entering them all again. A box that a query span may touch has its cell
-// within two cells before the span's own and one after (query_grid.cpp says why), so a query
-// visits a few cells per level, whatever the number of boxes. Boxes with an edge that is not
+// within two cells before the span's own and one after, or one before and none after while
+// no box has left its cell (query_grid.cpp says why), so a query visits a few cells per
+// level, whatever the number of boxes. Boxes with an edge that is not
 // finite, or larger than every level, are kept aside, to be tested one by one.
 //
 // Once built, a grid is not changed while anyone else may read it: the index shares grids
@@ -68,9 +69,11 @@ class QueryGrid {
     size_t entered() const noexcept { return entered_; }
 
     // Appends every entered slot in a cell that the span (boxes.hpp) may touch (aside ones
-    // excepted) and that `accept(slot)` accepts. Each slot is offered once; slots come in no
-    // order.
-    template <class Accept> void visit(const Span &q, Accept accept, Hits &out) const;
+    // excepted) and that `accept(slot)` accepts, for boxes that have drifted by `drift`
+    // (Keeper::drift(), the worst since they were entered). Each slot is offered once; slots
+    // come in no order.
+    template <class Accept>
+    void visit(const Span &q, double drift, Accept accept, Hits &out) const;
 
     // The slots kept aside, ascending.
     const std::vector<uint32_t> &aside() const noexcept { return aside_; }
@@ -108,12 +111,16 @@ class QueryGrid {
     uint32_t row_of(const Level &l, double y) const noexcept {
         return cell_of(down(l, y), l.last_row);
     }
-    // The cells in which a box that the span `q` may touch can be entered, on level l: two
-    // cells before the span's own and one after (query_grid.cpp says why).
-    Cells reach(const Level &l, const Span &q) const noexcept {
-        return {cell_of(across(l, q.x1) - 2, l.last_column),
-                cell_of(across(l, q.x2) + 1, l.last_column), cell_of(down(l, q.y1) - 2, l.last_row),
-                cell_of(down(l, q.y2) + 1, l.last_row)};
+    // The cells in which a box that the span `q` may touch can be entered, on level l, for
+    // boxes that have drifted by `drift`: one cell before the span's own while every corner
+    // lies in its cell (a drift of 0, as just after entering, and while boxes move within
+    // their cells), else two before and one after (query_grid.cpp says why).
+    Cells reach(const Level &l, const Span &q, double drift) const noexcept {
+        const double before = drift == 0 ? 1 : 2, after = drift == 0 ? 0 : 1;
+        return {cell_of(across(l, q.x1) - before, l.last_column),
+                cell_of(across(l, q.x2) + after, l.last_column),
+                cell_of(down(l, q.y1) - before, l.last_row),
+                cell_of(down(l, q.y2) + after, l.last_row)};
     }
     // The slots entered in columns c0 to c1 of one row of level l: slot_at(p) for p in
     // [first, end), ascending within each cell.
@@ -234,10 +241,11 @@ inline double QueryGrid::Keeper::drift(size_t slot, const Row &b) const noexcept
 #endif
 }
 
-template <class Accept> void QueryGrid::visit(const Span &q, Accept accept, Hits &out) const {
+template <class Accept>
+void QueryGrid::visit(const Span &q, double drift, Accept accept, Hits &out) const {
     for (uint32_t k : used_) {
         const Level &l = levels_[k];
-        Cells cells = reach(l, q);
+        Cells cells = reach(l, q, drift);
         for (uint32_t r = cells.r0; r <= cells.r1; ++r) {
             Run found = run(l, r, cells.c0, cells.c1);
             uint32_t *w = out.room(found.end - found.first);
