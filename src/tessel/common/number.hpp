@@ -6,22 +6,6 @@
 
 namespace tessel {
 
-// Converts to a double: an exact float is read directly (PyFloat_AsDouble would return the
-// same value), anything else goes through PyFloat_AsDouble. -1.0 is an ordinary value
-// unless an exception is pending. False with the exception set on failure.
-inline bool to_double(PyObject *o, double *out) noexcept {
-    if (PyFloat_CheckExact(o)) {
-        *out = PyFloat_AS_DOUBLE(o);
-        return true;
-    }
-    double d = PyFloat_AsDouble(o);
-    if (d == -1.0 && PyErr_Occurred()) {
-        return false;
-    }
-    *out = d;
-    return true;
-}
-
 // A plain number, for fast paths that stand for the interpreter's own arithmetic: an exact
 // float, or an exact int of one digit (|n| < 2**30), whose value, and the sum of two such,
 // a double holds exactly. Compared with or added to floats, and added to each other, such
@@ -41,6 +25,22 @@ inline bool plain_double(PyObject *o, double *out) noexcept {
         }
     }
     return false;
+}
+
+// Converts to a double: a plain number (above) is read directly (PyFloat_AsDouble would
+// return the same value, for an int by way of a new float), anything else goes through
+// PyFloat_AsDouble. -1.0 is an ordinary value unless an exception is pending. False with the
+// exception set on failure.
+inline bool to_double(PyObject *o, double *out) noexcept {
+    if (plain_double(o, out)) {
+        return true;
+    }
+    double d = PyFloat_AsDouble(o);
+    if (d == -1.0 && PyErr_Occurred()) {
+        return false;
+    }
+    *out = d;
+    return true;
 }
 
 }  // namespace tessel
