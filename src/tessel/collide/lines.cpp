@@ -39,53 +39,26 @@ struct Found {
 // set. As in the module's other functions, an item that is not a Rect is reported before
 // the ends' errors, and an exact list or tuple is read after the ends (reading them can run
 // no code of the rects'), any other iterable before.
-template <class Take>
-bool each_hit(PyObject *const *args, Segment &segment, Take found) {
-    PyObject *seq = args[0];
+template <class Take> bool each_hit(PyObject *const *args, Segment &segment, Take found) {
     Rects rects;
-    bool in_place = PyList_CheckExact(seq) || PyTuple_CheckExact(seq);
-    if (!in_place && !rects.open(seq)) {
-        return false;
-    }
-    if ((in_place ? Py_SIZE(seq) : rects.size()) == 0) {
-        return true;
-    }
-    double start[2], end[2];
-    if (!read_point(g_state.types, args[1], start, Accept::peers) ||
-        !read_point(g_state.types, args[2], end, Accept::peers)) {
-        PyObject *error = PyErr_GetRaisedException();
-        if ((in_place && !rects.open(seq)) || !rects.check("rects")) {
-            Py_DECREF(error);
+    int open = open_around(rects, args[0], [&] {
+        double start[2], end[2];
+        if (!read_point(g_state.types, args[1], start, Accept::peers) ||
+            !read_point(g_state.types, args[2], end, Accept::peers)) {
             return false;
         }
-        PyErr_SetRaisedException(error);
-        return false;
+        segment = engine::segment_of(start[0], start[1], end[0], end[1]);
+        return true;
+    });
+    if (open <= 0 || !rects.check("rects")) {
+        return open == 0;
     }
-    if ((in_place && !rects.open(seq)) || !rects.check("rects")) {
-        return false;
-    }
-    segment = engine::segment_of(start[0], start[1], end[0], end[1]);
-    bool held = false;
-    for (Py_ssize_t i = 0; i < rects.size(); ++i) {
-        Row row;
-        if (!read_record(rects[i], &row)) {
-            // Code runs from here on: the items are held.
-            if (!held && !rects.hold()) {
-                return false;
-            }
-            held = true;
-            if (!read_row(rects[i], &row)) {
-                add_note("while reading rects[%zd]", i);
-                return false;
-            }
-        }
-        Bounds box = engine::bounds_of(row);
+    return each_box(rects, [&](Py_ssize_t i, const Bounds &box) {
         Crossing c;
         if (engine::cross(segment, box, c)) {
             found(i, box, c);
         }
-    }
-    return true;
+    });
 }
 
 PyObject *hit_of(const Segment &segment, const Found &f) {

@@ -48,51 +48,24 @@ PyObject *sweep(PyObject *, PyObject *const *args, Py_ssize_t nargs) {
     if (!require_ready(g_state.types) || !match(kSweep, args, nargs)) {
         return nullptr;
     }
-    PyObject *seq = args[0];
     Rects rects;
-    bool in_place = PyList_CheckExact(seq) || PyTuple_CheckExact(seq);
-    if (!in_place && !rects.open(seq)) {
-        return nullptr;
-    }
-    if ((in_place ? Py_SIZE(seq) : rects.size()) == 0) {
-        return Py_NewRef(Py_None);
-    }
     engine::Mover m;
-    if (!read_mover("sweep", args[1], args[2], m)) {
-        // A non-Rect item comes first.
-        PyObject *error = PyErr_GetRaisedException();
-        if ((in_place && !rects.open(seq)) || !rects.check("rects")) {
-            Py_DECREF(error);
-            return nullptr;
-        }
-        PyErr_SetRaisedException(error);
-        return nullptr;
-    }
-    if ((in_place && !rects.open(seq)) || !rects.check("rects")) {
-        return nullptr;
+    int open =
+        open_around(rects, args[0], [&] { return read_mover("sweep", args[1], args[2], m); });
+    if (open <= 0 || !rects.check("rects")) {
+        return open == 0 ? Py_NewRef(Py_None) : nullptr;
     }
     Py_ssize_t best = -1;
     engine::Contact found{};
-    bool held = false;
-    for (Py_ssize_t i = 0; i < rects.size(); ++i) {
-        Row row;
-        if (!read_record(rects[i], &row)) {
-            // Code runs from here on: the items are held.
-            if (!held && !rects.hold()) {
-                return nullptr;
-            }
-            held = true;
-            if (!read_row(rects[i], &row)) {
-                add_note("while reading rects[%zd]", i);
-                return nullptr;
-            }
-        }
+    // Rects come in order: a later one replaces the best only when strictly earlier.
+    bool read = each_box(rects, [&](Py_ssize_t i, const Bounds &box) {
         engine::Contact c;
-        // Rects come in order: a later one replaces the best only when strictly earlier.
-        if (engine::contact(m, engine::bounds_of(row), c) &&
-            (best < 0 || engine::compare(m, c, found) < 0)) {
+        if (engine::contact(m, box, c) && (best < 0 || engine::compare(m, c, found) < 0)) {
             best = i, found = c;
         }
+    });
+    if (!read) {
+        return nullptr;
     }
     if (best < 0) {
         return Py_NewRef(Py_None);

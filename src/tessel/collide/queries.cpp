@@ -59,25 +59,8 @@ template <class Read, class Fast, class Make, class Ask>
 bool hits(PyObject *seq, Read read, bool first, Fast fast, Make make, Ask ask,
           std::vector<Py_ssize_t> &found) {
     Rects rects;
-    bool in_place = PyList_CheckExact(seq) || PyTuple_CheckExact(seq);
-    if (!in_place && !rects.open(seq)) {
-        return false;
-    }
-    if ((in_place ? Py_SIZE(seq) : rects.size()) == 0) {
-        return true;
-    }
-    if (!read()) {
-        // A non-Rect item comes first.
-        PyObject *error = PyErr_GetRaisedException();
-        if ((in_place && !rects.open(seq)) || !rects.check("rects")) {
-            Py_DECREF(error);
-            return false;
-        }
-        PyErr_SetRaisedException(error);
-        return false;
-    }
-    if (in_place && !rects.open(seq)) {
-        return false;
+    if (int open = open_around(rects, seq, read); open <= 0) {
+        return open == 0;
     }
     Ref argument;
     bool held = false;

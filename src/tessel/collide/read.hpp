@@ -6,6 +6,7 @@
 
 #include <Python.h>
 
+#include "common/notes.hpp"
 #include "common/records.hpp"
 #include "common/ref.hpp"
 #include "engine/boxes.hpp"
@@ -68,6 +69,53 @@ bool read_row(PyObject *other, Row *out) noexcept;
 // Adds a note naming the rect (or pair of rects) to the exception being raised.
 void note_rect(const char *name, Py_ssize_t i) noexcept;
 void note_pair(const char *first, Py_ssize_t i, const char *second, Py_ssize_t j) noexcept;
+
+// Opens the rects of a call, `seq`, around the reading of its other arguments, in the order
+// of a loop over the methods: an exact list or tuple after `read_arguments()` (which can run
+// no code of the rects'), any other iterable before it; when the arguments fail, a non-Rect
+// item is reported instead of their error; for no rects they are not read at all. 1 when
+// the rects are open and the arguments read, 0 for no rects, -1 with an exception set.
+template <class Read> int open_around(Rects &rects, PyObject *seq, Read read_arguments) {
+    bool in_place = PyList_CheckExact(seq) || PyTuple_CheckExact(seq);
+    if (!in_place && !rects.open(seq)) {
+        return -1;
+    }
+    if ((in_place ? Py_SIZE(seq) : rects.size()) == 0) {
+        return 0;
+    }
+    if (!read_arguments()) {
+        PyObject *error = PyErr_GetRaisedException();
+        if ((in_place && !rects.open(seq)) || !rects.check("rects")) {
+            Py_DECREF(error);
+            return -1;
+        }
+        PyErr_SetRaisedException(error);
+        return -1;
+    }
+    return in_place && !rects.open(seq) ? -1 : 1;
+}
+
+// Calls box(i, bounds) for each of the open rects, all of them Rect, in order: read from
+// their records where they can be, else through attribute access, from which on code may
+// run (the items are held first). False with an exception set, noted with the rect's place.
+template <class Box> bool each_box(Rects &rects, Box box) {
+    bool held = false;
+    for (Py_ssize_t i = 0; i < rects.size(); ++i) {
+        Row row;
+        if (!read_record(rects[i], &row)) {
+            if (!held && !rects.hold()) {
+                return false;
+            }
+            held = true;
+            if (!read_row(rects[i], &row)) {
+                add_note("while reading rects[%zd]", i);
+                return false;
+            }
+        }
+        box(i, engine::bounds_of(row));
+    }
+    return true;
+}
 
 // The truth of a method-table entry's answer: 1, 0, or -1 with the exception set.
 inline int entry_result(int answer) noexcept { return PyErr_Occurred() ? -1 : answer; }
