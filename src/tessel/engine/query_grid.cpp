@@ -26,8 +26,8 @@
 //   their cells), c <= t(x1) unless c is 0 and t(x1) <= c + 1 unless c is the last. So,
 //   unless c is 0, c <= t(q.x2), hence c <= floor(t(q.x2)); and unless c is the last,
 //   c + 1 >= t(x1) > t(q.x1) - 1, hence c >= floor(t(q.x1)) - 1: the columns
-//   cell_of(t(q.x1) - 1) to cell_of(t(q.x2)) hold every such box, a third of the cells fewer
-//   for a small span. The index keeps the worst drift of its boxes (0 once entered anew).
+//   cell_of(t(q.x1) - 1) to cell_of(t(q.x2)) hold every such box, two columns fewer (and
+//   two rows). The index keeps the worst drift of its boxes (0 once entered anew).
 // The layout (extent, sides) enters into none of this: any layout finds every box, and one
 // that suits the boxes only makes the cells few and their boxes few.
 #include "query_grid.hpp"
