@@ -34,11 +34,9 @@ struct Found {
     engine::Side in;
 };
 
-// Reads the arguments (args[0] the rects, args[1] and args[2] the ends) and offers
-// found(i, box, crossing) each rect the segment meets, in order; false with an exception
-// set. As in the module's other functions, an item that is not a Rect is reported before
-// the ends' errors, and an exact list or tuple is read after the ends (reading them can run
-// no code of the rects'), any other iterable before.
+// Reads the arguments (args[0] the rects, args[1] and args[2] the ends, in the order of
+// open_around()) and offers found(i, box, crossing) each rect the segment meets, in order;
+// false with an exception set.
 template <class Take> bool each_hit(PyObject *const *args, Segment &segment, Take found) {
     Rects rects;
     int open = open_around(rects, args[0], [&] {

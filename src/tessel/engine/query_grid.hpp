@@ -11,8 +11,8 @@
 // box instead of entering them all again. A box that a query span may touch has its cell
 // within two cells before the span's own and one after, or one before and none after while
 // no box has left its cell (query_grid.cpp says why), so a query visits a few cells per
-// level, whatever the number of boxes. Boxes with an edge that is not
-// finite, or larger than every level, are kept aside, to be tested one by one.
+// level, whatever the number of boxes. Boxes with an edge that is not finite, or larger than
+// every level, are kept aside, to be tested one by one.
 //
 // Once built, a grid is not changed while anyone else may read it: the index shares grids
 // between its geometries (std::shared_ptr) and builds only into one it alone holds.
