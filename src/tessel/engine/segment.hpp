@@ -177,13 +177,17 @@ inline double t_at(double edge, double s, double e, double d) noexcept {
 // The t of an entry: (edge - s) / d with edge - s taken exactly (two doubles) and the
 // quotient correctly rounded (exact.hpp), so the correctly rounded exact t whenever d = e -
 // s is exact (for coordinates that are multiples of 1/8 below 2^20, single-precision values
-// of similar magnitude, and many more); t_at() where that cannot be had. 0 at the start.
+// of similar magnitude, and many more); t_at() where that cannot be had, as where d
+// overflowed (a quotient by an infinite d would be 0). 0 at the start.
 inline double t_of(const Segment &s, const Side &side) noexcept {
     if (side.axis == Side::start) {
         return 0;
     }
     bool x = side.axis == Side::x;
     double from = x ? s.sx : s.sy, d = x ? s.dx : s.dy;
+    if (!std::isfinite(d)) {
+        return t_at(side.edge, from, x ? s.ex : s.ey, d);
+    }
     TwoParts a = two_diff(side.edge, from);
     if (a.lo == 0) {
         return a.hi / d;  // one division of doubles: correctly rounded as it stands
